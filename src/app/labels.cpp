@@ -1,0 +1,16 @@
+#include "app/labels.h"
+
+#include <wx/font.h>
+#include <wx/string.h>
+#include <wx/window.h>
+
+void SetLabelFont(wxWindow* label)
+{
+    label->SetFont(wxFont(10, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_LIGHT, false,
+                          wxEmptyString, wxFONTENCODING_DEFAULT));
+}
+
+wxString AsciiLabel(const std::string& text)
+{
+    return wxString::FromAscii(text.c_str());
+}

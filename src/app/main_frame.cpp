@@ -1,0 +1,121 @@
+#include "app/main_frame.h"
+
+#include "file/file_page.h"
+#include "image/image_page.h"
+#include "platform/notebook_tabs.h"
+#include "text/text_page.h"
+
+#include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/sizer.h>
+
+#include <algorithm>
+
+namespace {
+
+const wxString kTextTab = wxString(' ', 16) + "Text" + wxString(' ', 16);
+const wxString kImagesTab = wxString(' ', 16) + "Images" + wxString(' ', 16);
+const wxString kFilesTab = wxString(' ', 16) + "Files" + wxString(' ', 17);
+
+constexpr long kFixedFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN;
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(MainFrame, wxFrame)
+    EVT_MENU(MainFrame::ID_QUIT, MainFrame::OnQuit)
+    EVT_MENU(MainFrame::ID_SAVE_EVERYTHING, MainFrame::OnSaveEverything)
+    EVT_MENU(MainFrame::ID_SAVE_TEXT, MainFrame::OnSaveText)
+    EVT_MENU(MainFrame::ID_SAVE_IMAGES, MainFrame::OnSaveImages)
+    EVT_MENU(MainFrame::ID_SAVE_FILES, MainFrame::OnSaveFiles)
+    EVT_MENU(MainFrame::ID_ABOUT_SOFTWARE, MainFrame::OnAboutSoftware)
+    EVT_MENU(MainFrame::ID_ABOUT_AUTHOR, MainFrame::OnAboutAuthor)
+    EVT_MENU(MainFrame::ID_LICENSE, MainFrame::OnLicense)
+    EVT_CLOSE(MainFrame::OnClose)
+wxEND_EVENT_TABLE()
+
+MainFrame::MainFrame()
+    : wxFrame(nullptr, wxID_ANY, "Quillory", wxDefaultPosition, wxSize(415, 405), kFixedFrameStyle)
+{
+    m_notebook = new wxNotebook(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0);
+    m_textPage = new TextPage(m_notebook);
+    m_notebook->AddPage(m_textPage, kTextTab, false, -1);
+    m_imagePage = new ImagePage(m_notebook);
+    m_notebook->AddPage(m_imagePage, kImagesTab, false, -1);
+    m_filePage = new FilePage(m_notebook);
+    m_notebook->AddPage(m_filePage, kFilesTab, false, -1);
+
+    m_menuBar = new wxMenuBar();
+    SetMenuBar(m_menuBar);
+
+    m_fileMenu = new wxMenu();
+    m_fileMenu->Append(ID_QUIT, "E&xit\tAlt+F4");
+    m_menuBar->Append(m_fileMenu, "&File");
+
+    m_saveMenu = new wxMenu();
+    m_saveMenu->Append(ID_SAVE_EVERYTHING, "Save Everything!\tCtrl+S");
+    m_saveMenu->Append(wxID_SEPARATOR);
+    m_saveMenu->Append(ID_SAVE_TEXT, "Save All &Text Entries\tCtrl+T");
+    m_saveMenu->Append(ID_SAVE_IMAGES, "Save All &Image Entries\tCtrl+I");
+    m_saveMenu->Append(ID_SAVE_FILES, "Save All &File Entries\tCtrl+F");
+    m_menuBar->Append(m_saveMenu, "&Save");
+
+    m_aboutMenu = new wxMenu();
+    m_aboutMenu->Append(ID_ABOUT_SOFTWARE, "About the Software");
+    m_aboutMenu->Append(ID_ABOUT_AUTHOR, "About the Author");
+    m_aboutMenu->Append(wxID_SEPARATOR);
+    m_aboutMenu->Append(ID_LICENSE, "License");
+    m_menuBar->Append(m_aboutMenu, "&About");
+
+    FitToPages();
+}
+
+void MainFrame::FitToPages()
+{
+    // The pages' controls are larger here than the fixed window was drawn
+    // for, and the padded tab labels must all show without scroll arrows;
+    // the window grows to fit both and then stays fixed.
+    wxSize page(0, 0);
+    for (size_t i = 0; i < m_notebook->GetPageCount(); ++i)
+        page.IncTo(m_notebook->GetPage(i)->GetBestSize());
+    wxSize client = m_notebook->CalcSizeFromPage(page);
+
+    client.IncTo(wxSize(NotebookTabsWidth(m_notebook), 0));
+
+    wxSize frame = GetSize();
+    SetClientSize(client);
+    frame.IncTo(GetSize());
+    SetSize(frame);
+    SetSizeHints(frame, frame);
+}
+
+void MainFrame::AddText(TextRecord text)
+{
+    CallAfter([this, text = std::move(text)]() mutable { m_textPage->AddText(std::move(text)); });
+}
+
+void MainFrame::OnQuit(wxCommandEvent&)
+{
+    // Through the close handler, like Alt+F4 and the close box.
+    Close();
+}
+
+void MainFrame::OnClose(wxCloseEvent&)
+{
+    if (m_shutdown)
+    {
+        m_shutdown();
+        m_shutdown = nullptr;
+    }
+    // Records still on their way were captured by a thread that has now
+    // stopped; the pages are about to go, so they are dropped.
+    DeletePendingEvents();
+    Destroy();
+}
+
+void MainFrame::OnSaveEverything(wxCommandEvent&) {}
+void MainFrame::OnSaveText(wxCommandEvent&) {}
+void MainFrame::OnSaveImages(wxCommandEvent&) {}
+void MainFrame::OnSaveFiles(wxCommandEvent&) {}
+void MainFrame::OnAboutSoftware(wxCommandEvent&) {}
+void MainFrame::OnAboutAuthor(wxCommandEvent&) {}
+void MainFrame::OnLicense(wxCommandEvent&) {}

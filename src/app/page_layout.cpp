@@ -1,0 +1,26 @@
+#include "app/page_layout.h"
+
+#include <wx/sizer.h>
+#include <wx/window.h>
+
+wxSizer* BrowseRow(wxWindow* previous, wxWindow* position, wxWindow* next)
+{
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->AddSpacer(kBrowseMargin);
+    row->Add(previous, 0, wxALIGN_CENTER_VERTICAL);
+    row->AddStretchSpacer();
+    row->Add(position, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, kRowGap);
+    row->AddStretchSpacer();
+    row->Add(next, 0, wxALIGN_CENTER_VERTICAL);
+    row->AddSpacer(kBrowseMargin);
+    return row;
+}
+
+wxSizer* CentredRow(wxWindow* control)
+{
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    row->AddStretchSpacer();
+    row->Add(control, 0, wxALIGN_CENTER_VERTICAL);
+    row->AddStretchSpacer();
+    return row;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+class wxSizer;
+class wxWindow;
+
+// The arrangement the pages share, built from the controls' own sizes so
+// that it holds whatever the platform's fonts and themes make of them.
+
+// Margins of the pages, in pixels at the toolkit's default resolution.
+constexpr int kPageMargin = 30;
+constexpr int kBrowseMargin = 45;
+constexpr int kRowGap = 12;
+
+// "<< Previous" at the left, the position label centred, "Next >>" at the right.
+wxSizer* BrowseRow(wxWindow* previous, wxWindow* position, wxWindow* next);
+
+// One control centred across the row.
+wxSizer* CentredRow(wxWindow* control);

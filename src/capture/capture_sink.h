@@ -1,0 +1,14 @@
+#pragma once
+
+#include "text/text_records.h"
+
+// Where the capture thread hands new records. Called on the capture thread,
+// in capture order; an implementation that owns windows must pass the
+// records on to the GUI thread rather than touch the windows here.
+class CaptureSink
+{
+public:
+    virtual ~CaptureSink() = default;
+
+    virtual void AddText(TextRecord text) = 0;
+};

@@ -1,0 +1,72 @@
+#include "capture/clip_logger.h"
+
+#include "capture/capture_sink.h"
+
+ClipLogger::ClipLogger(CaptureSink* sink)
+    : wxThread(wxTHREAD_JOINABLE), m_sink(sink)
+{
+}
+
+void ClipLogger::Submit(ClipSnapshot snapshot)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_queue.push_back(std::move(snapshot));
+    }
+    m_wake.notify_one();
+}
+
+void ClipLogger::RequestStop()
+{
+    {
+        // Set under the lock so that a waiting Entry() cannot miss it
+        // between testing the flag and going to sleep.
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_stop.store(true, std::memory_order_relaxed);
+    }
+    m_wake.notify_one();
+}
+
+wxThread::ExitCode ClipLogger::Entry()
+{
+    for (;;)
+    {
+        ClipSnapshot snapshot;
+        {
+            std::unique_lock<std::mutex> lock(m_queueMutex);
+            m_wake.wait(lock, [this] { return StopRequested() || !m_queue.empty(); });
+            if (StopRequested())
+                break;
+            snapshot = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        Poll(snapshot);
+    }
+    return nullptr;
+}
+
+void ClipLogger::Poll(const ClipSnapshot& snapshot)
+{
+    switch (snapshot.kind)
+    {
+    case ClipSnapshot::Kind::Text:
+        PollText(snapshot.text);
+        break;
+    case ClipSnapshot::Kind::Image:
+    case ClipSnapshot::Kind::Files:
+    case ClipSnapshot::Kind::Nothing:
+        break;
+    }
+}
+
+void ClipLogger::PollText(const std::string& text)
+{
+    if (text == m_lastText)
+        return;
+    // An emptied clipboard is no record, and the last text stays the one
+    // to compare with, so copying it again afterwards adds nothing.
+    if (text.empty())
+        return;
+    m_lastText = text;
+    m_sink->AddText(MakeTextRecord(m_lastText));
+}

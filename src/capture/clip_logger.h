@@ -1,0 +1,49 @@
+#pragma once
+
+#include "capture/clip_snapshot.h"
+
+#include <wx/thread.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <string>
+
+class CaptureSink;
+
+// The capture thread. It sleeps until the clipboard reader hands it a
+// snapshot, then runs one poll on it: decides what is new against the
+// last-seen values it alone owns, does the heavy work, and passes new
+// records to the sink. Joinable, so that shut-down can wait for it.
+class ClipLogger : public wxThread
+{
+public:
+    explicit ClipLogger(CaptureSink* sink);
+
+    // Queues a snapshot for the thread; callable from any thread.
+    void Submit(ClipSnapshot snapshot);
+
+    // Asks the thread to finish: it ends after the poll in progress, and
+    // long work inside a poll watches StopRequested().
+    void RequestStop();
+    bool StopRequested() const { return m_stop.load(std::memory_order_relaxed); }
+
+    // One poll. Entry() runs it for every queued snapshot; tests call it
+    // directly to drive the rules without a thread.
+    void Poll(const ClipSnapshot& snapshot);
+
+protected:
+    ExitCode Entry() override;
+
+private:
+    void PollText(const std::string& text);
+
+    std::string m_lastText;  // UTF-8; compared bytewise, which is per character
+    CaptureSink* m_sink;
+
+    std::mutex m_queueMutex;
+    std::condition_variable m_wake;
+    std::deque<ClipSnapshot> m_queue;
+    std::atomic<bool> m_stop{false};
+};

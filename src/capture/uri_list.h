@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Decodes a clipboard list of URIs (text/uri-list, or the x-special/
+// gnome-copied-files form with its leading "copy" or "cut" line) into local
+// paths. The result is a file list only when every entry is a file: URI of
+// this machine (no host, "localhost" or `hostName`) with well-formed
+// percent-escapes; anything else, an empty list included, gives nullopt so
+// that the content is taken as what else it offers (a browser's link stays
+// text). Paths keep the escaped bytes exactly, whatever their encoding.
+std::optional<std::vector<std::filesystem::path>>
+ParseFileUriList(std::string_view data, std::string_view hostName);
+
+// This machine's host name, as file: URIs name it.
+std::string LocalHostName();

@@ -1,0 +1,103 @@
+#include "text/text_page.h"
+
+#include "app/labels.h"
+#include "app/page_layout.h"
+
+#include <wx/button.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+wxBEGIN_EVENT_TABLE(TextPage, wxPanel)
+    EVT_BUTTON(TextPage::ID_NEXT, TextPage::OnNext)
+    EVT_BUTTON(TextPage::ID_PREVIOUS, TextPage::OnPrevious)
+    EVT_BUTTON(TextPage::ID_COPY, TextPage::OnCopy)
+    EVT_BUTTON(TextPage::ID_SEARCH, TextPage::OnSearch)
+wxEND_EVENT_TABLE()
+
+TextPage::TextPage(wxWindow* parent)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)
+{
+    // Creation order is the keyboard order.
+    m_preview = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxPoint(30, 160), wxSize(337, 125),
+                               wxTE_MULTILINE | wxTE_PROCESS_ENTER);
+    m_countLabel = new wxStaticText(this, wxID_ANY, AsciiLabel(CountLabelText(0, "items of text")));
+    SetLabelFont(m_countLabel);
+    m_previousButton = new wxButton(this, ID_PREVIOUS, "<< Previous");
+    m_nextButton = new wxButton(this, ID_NEXT, "Next >>");
+    m_positionLabel = new wxStaticText(this, wxID_ANY, AsciiLabel(PositionLabelText(0)));
+    SetLabelFont(m_positionLabel);
+    m_searchLabel = new wxStaticText(this, wxID_ANY, "Search log: ");
+    SetLabelFont(m_searchLabel);
+    m_searchField = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(170, -1));
+    m_searchButton = new wxButton(this, ID_SEARCH, "Search");
+    m_previewLabel = new wxStaticText(this, wxID_ANY, "Preview:");
+    SetLabelFont(m_previewLabel);
+    m_copyButton = new wxButton(this, ID_COPY, "Copy to Clipboard");
+
+    auto* search = new wxBoxSizer(wxHORIZONTAL);
+    search->AddSpacer(kPageMargin);
+    search->Add(m_searchLabel, 0, wxALIGN_CENTER_VERTICAL);
+    search->Add(m_searchField, 1, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, kRowGap);
+    search->Add(m_searchButton, 0, wxALIGN_CENTER_VERTICAL);
+    search->AddSpacer(kPageMargin);
+
+    auto* page = new wxBoxSizer(wxVERTICAL);
+    page->AddSpacer(10);
+    page->Add(CentredRow(m_countLabel), 0, wxEXPAND);
+    page->AddSpacer(kRowGap);
+    page->Add(BrowseRow(m_previousButton, m_positionLabel, m_nextButton), 0, wxEXPAND);
+    page->AddSpacer(kRowGap * 2);
+    page->Add(search, 0, wxEXPAND);
+    page->AddSpacer(kRowGap * 2);
+    page->Add(m_previewLabel, 0, wxLEFT, kPageMargin);
+    page->AddSpacer(4);
+    page->Add(m_preview, 1, wxEXPAND | wxLEFT | wxRIGHT, kPageMargin);
+    page->AddSpacer(kRowGap);
+    page->Add(CentredRow(m_copyButton), 0, wxEXPAND);
+    page->AddSpacer(kRowGap);
+    SetSizer(page);
+}
+
+void TextPage::AddText(TextRecord text)
+{
+    m_texts.push_back(std::move(text));
+    m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_texts.size(), "items of text")));
+    Layout();
+}
+
+void TextPage::OnNext(wxCommandEvent&)
+{
+    if (m_position.Next(m_texts.size()))
+        ShowRecord();
+}
+
+void TextPage::OnPrevious(wxCommandEvent&)
+{
+    if (m_position.Previous())
+        ShowRecord();
+}
+
+void TextPage::ShowRecord()
+{
+    m_positionLabel->SetLabel(AsciiLabel(PositionLabelText(m_position.Position())));
+    Layout();
+    // The preview holds its own copy: edits there never reach the record.
+    m_preview->SetValue(wxString::FromUTF8(*m_texts[m_position.Position() - 1]));
+}
+
+void TextPage::OnCopy(wxCommandEvent&)
+{
+    if (wxTheClipboard->IsOpened())
+        return;
+    if (!wxTheClipboard->Open())
+        return;
+    wxTheClipboard->SetData(new wxTextDataObject(m_preview->GetValue()));
+    wxTheClipboard->Close();
+}
+
+void TextPage::OnSearch(wxCommandEvent&)
+{
+}

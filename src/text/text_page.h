@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/browse.h"
+#include "text/text_records.h"
+
+#include <wx/panel.h>
+
+class wxButton;
+class wxStaticText;
+class wxTextCtrl;
+
+// The "Text" tab: every recorded clipboard text, browsed one at a time,
+// previewed, copied back and searched.
+class TextPage : public wxPanel
+{
+public:
+    enum
+    {
+        ID_NEXT = 5999,
+        ID_PREVIOUS = 6000,
+        ID_SEARCH = 6001,
+        ID_COPY = 6002
+    };
+
+    explicit TextPage(wxWindow* parent);
+
+    // Appends one record and updates the count; the view stays where it is.
+    void AddText(TextRecord text);
+
+    const TextRecords& Texts() const { return m_texts; }
+
+    void OnNext(wxCommandEvent& event);
+    void OnPrevious(wxCommandEvent& event);
+    void OnCopy(wxCommandEvent& event);
+    void OnSearch(wxCommandEvent& event);
+
+private:
+    void ShowRecord();
+
+    TextRecords m_texts;
+    wxTextCtrl* m_preview;
+    wxTextCtrl* m_searchField;
+    wxStaticText* m_countLabel;
+    wxStaticText* m_positionLabel;
+    wxStaticText* m_searchLabel;
+    wxStaticText* m_previewLabel;
+    wxButton* m_nextButton;
+    wxButton* m_previousButton;
+    wxButton* m_copyButton;
+    wxButton* m_searchButton;
+    BrowsePosition m_position;
+
+    wxDECLARE_EVENT_TABLE();
+};
