@@ -4,12 +4,12 @@
 
 #include "platform/clipboard_reader.h"
 
+#include "capture/read_plan.h"
 #include "capture/uri_list.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -29,8 +29,7 @@ struct Read
 {
     std::shared_ptr<ReaderState> state;
     std::uint64_t generation;
-    bool textOffered = false;
-    GdkAtom imageTarget = GDK_NONE;
+    ReadPlan plan;
 
     bool Overtaken() const { return state->stopped || generation <= state->lastDelivered; }
 
@@ -40,20 +39,6 @@ struct Read
         state->deliver(std::move(snapshot));
     }
 };
-
-// Image formats in the order we prefer them: PNG is lossless and what most
-// programs offer; the others are decoded by the toolkit's image handlers.
-const char* const kImageTargets[] = {"image/png", "image/bmp", "image/x-bmp", "image/x-MS-bmp",
-                                     "image/tiff", "image/gif", "image/jpeg"};
-
-GdkAtom FindTarget(GdkAtom* targets, gint count, const char* name)
-{
-    GdkAtom wanted = gdk_atom_intern_static_string(name);
-    for (gint i = 0; i < count; ++i)
-        if (targets[i] == wanted)
-            return wanted;
-    return GDK_NONE;
-}
 
 void ReadTextOrImage(Read* read);
 
@@ -74,9 +59,8 @@ void OnImage(GtkClipboard*, GtkSelectionData* selection, gpointer data)
         if (length > 0)
         {
             const guchar* bytes = gtk_selection_data_get_data(selection);
-            gchar* type = gdk_atom_name(read->imageTarget);
-            read->Deliver(ClipSnapshot::OfImage(std::vector<unsigned char>(bytes, bytes + length), type));
-            g_free(type);
+            read->Deliver(ClipSnapshot::OfImage(std::vector<unsigned char>(bytes, bytes + length),
+                                                read->plan.imageTarget));
         }
         else
             read->Deliver(ClipSnapshot::Nothing());
@@ -110,10 +94,11 @@ void OnUriList(GtkClipboard*, GtkSelectionData* selection, gpointer data)
 
 void ReadTextOrImage(Read* read)
 {
-    if (read->textOffered)
+    if (read->plan.text)
         gtk_clipboard_request_text(read->state->clipboard, OnText, read);
-    else if (read->imageTarget != GDK_NONE)
-        gtk_clipboard_request_contents(read->state->clipboard, read->imageTarget, OnImage, read);
+    else if (!read->plan.imageTarget.empty())
+        gtk_clipboard_request_contents(read->state->clipboard, gdk_atom_intern(read->plan.imageTarget.c_str(), FALSE),
+                                       OnImage, read);
     else
     {
         read->Deliver(ClipSnapshot::Nothing());
@@ -136,25 +121,25 @@ void OnTargets(GtkClipboard*, GdkAtom* targets, gint count, gpointer data)
         return;
     }
 
-    read->textOffered = gtk_targets_include_text(targets, count);
-    for (const char* name : kImageTargets)
-        if ((read->imageTarget = FindTarget(targets, count, name)) != GDK_NONE)
-            break;
+    std::vector<std::string> names;
+    for (gint i = 0; i < count; ++i)
+    {
+        gchar* name = gdk_atom_name(targets[i]);
+        names.emplace_back(name);
+        g_free(name);
+    }
+    read->plan = PlanRead(names, gtk_targets_include_text(targets, count));
 
-    // Copied files are recorded as files even though file managers offer
-    // their paths as text too.
-    GdkAtom fileList = FindTarget(targets, count, "text/uri-list");
-    if (fileList == GDK_NONE)
-        fileList = FindTarget(targets, count, "x-special/gnome-copied-files");
-    if (fileList != GDK_NONE)
-        gtk_clipboard_request_contents(read->state->clipboard, fileList, OnUriList, read);
+    if (!read->plan.fileListTarget.empty())
+        gtk_clipboard_request_contents(read->state->clipboard,
+                                       gdk_atom_intern(read->plan.fileListTarget.c_str(), FALSE), OnUriList, read);
     else
         ReadTextOrImage(read);
 }
 
 void StartRead(const std::shared_ptr<ReaderState>& state)
 {
-    Read* read = new Read{state, ++state->lastStarted};
+    Read* read = new Read{state, ++state->lastStarted, ReadPlan()};
     gtk_clipboard_request_targets(state->clipboard, OnTargets, read);
 }
 

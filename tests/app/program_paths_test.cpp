@@ -1,0 +1,100 @@
+#include "app/program_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir
+{
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "quillory-test-XXXXXX").string();
+        m_path = ::mkdtemp(pattern.data());
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    const fs::path& Path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+void WriteFile(const fs::path& path, const std::string& content = "x")
+{
+    std::ofstream(path) << content;
+}
+
+}  // namespace
+
+TEST(ProgramDirectory, IsTheExecutablesFolder)
+{
+    EXPECT_EQ(ProgramDirectoryOf("/opt/quillory/bin/quillory"), fs::path("/opt/quillory/bin"));
+    EXPECT_EQ(CopiedFilesFolder("/opt/quillory/bin"), fs::path("/opt/quillory/bin/copied-files"));
+}
+
+TEST(ProgramDirectory, BareNameMeansTheCurrentFolderNotTheRoot)
+{
+    fs::path dir = ProgramDirectoryOf("quillory");
+    EXPECT_EQ(dir, fs::current_path());
+    EXPECT_NE(CopiedFilesFolder(dir), fs::path("/copied-files"));
+}
+
+TEST(DeleteDirectoryTree, RemovesEveryEntryByItsRealType)
+{
+    TempDir temp;
+    fs::path copied = temp.Path() / "copied-files";
+    fs::create_directories(copied / "sub");
+    fs::create_directories(copied / "old.data" / "inner");
+    WriteFile(copied / "a.txt");
+    WriteFile(copied / "README");
+    WriteFile(copied / "Makefile");
+    WriteFile(copied / "sub" / "b.jpg");
+    WriteFile(copied / "old.data" / "inner" / "notes");
+    // A path well over 255 characters.
+    fs::path deep = copied;
+    for (int i = 0; i < 12; ++i)
+        deep /= std::string(40, static_cast<char>('a' + i));
+    fs::create_directories(deep);
+    WriteFile(deep / "deep file");
+
+    DeleteDirectoryTree(copied);
+
+    EXPECT_FALSE(fs::exists(copied));
+    EXPECT_TRUE(fs::exists(temp.Path()));
+}
+
+TEST(DeleteDirectoryTree, NeverFollowsALinkOutOfTheFolder)
+{
+    TempDir temp;
+    fs::path outside = temp.Path() / "user-data";
+    fs::create_directories(outside);
+    WriteFile(outside / "precious.txt", "keep me");
+    WriteFile(temp.Path() / "precious-file");
+
+    fs::path copied = temp.Path() / "copied-files";
+    fs::create_directories(copied);
+    fs::create_directory_symlink(outside, copied / "link-to-folder");
+    fs::create_symlink(temp.Path() / "precious-file", copied / "link-to-file");
+
+    DeleteDirectoryTree(copied);
+
+    EXPECT_FALSE(fs::exists(copied));
+    EXPECT_TRUE(fs::exists(outside / "precious.txt"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "precious-file"));
+}
+
+TEST(DeleteDirectoryTree, MissingFolderIsQuietlyNothing)
+{
+    TempDir temp;
+    EXPECT_NO_THROW(DeleteDirectoryTree(temp.Path() / "copied-files"));
+    EXPECT_TRUE(fs::exists(temp.Path()));
+}

@@ -1,0 +1,204 @@
+"""Drives a real Quillory the way a person and other programs do: the X
+clipboard through xclip and small clipboard owners, keys through xdotool,
+and the window through the accessibility tree (AT-SPI)."""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+import pyatspi
+
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+EXECUTABLE = None  # set by main() from the command line
+
+
+def wait_until(predicate, timeout=5.0, interval=0.01, what="condition"):
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            value = predicate()
+        except Exception:  # the tree changes under our feet while the window builds
+            value = None
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+# --- the X clipboard -------------------------------------------------------
+
+def set_clipboard(data, target=None):
+    """Makes xclip own the clipboard with `data`; it serves it in the background."""
+    if isinstance(data, str):
+        data = data.encode("utf-8")
+    command = ["xclip", "-selection", "clipboard", "-i"]
+    if target:
+        command += ["-t", target]
+    subprocess.run(command, input=data, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   check=True, timeout=10)
+
+
+def get_clipboard(target=None):
+    command = ["xclip", "-selection", "clipboard", "-o"]
+    if target:
+        command += ["-t", target]
+    return subprocess.run(command, capture_output=True, check=True, timeout=10).stdout
+
+
+def start_window_manager():
+    """A window manager, for what only one can do (the close box)."""
+    manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_until(lambda: subprocess.run(["wmctrl", "-m"], capture_output=True).returncode == 0,
+               what="the window manager")
+    return manager
+
+
+def stop_clipboard_owners():
+    subprocess.run(["pkill", "-x", "xclip"], stderr=subprocess.DEVNULL)
+
+
+def start_helper(name, *args):
+    """Starts one of the small clipboard owners written for the tests."""
+    helper = subprocess.Popen([sys.executable, os.path.join(HERE, name)] + list(args),
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    assert helper.stdout.readline().strip() == b"ready"
+    return helper
+
+
+# --- the program -----------------------------------------------------------
+
+def _walk(node, depth=0):
+    if node is None or depth > 40:
+        return
+    yield node
+    for i in range(node.childCount):
+        yield from _walk(node.getChildAtIndex(i), depth + 1)
+
+
+class Quillory:
+    """One running copy of the program in a folder of its own, since the
+    program writes below the folder of its executable."""
+
+    def __init__(self):
+        self.dir = tempfile.mkdtemp(prefix="quillory-e2e-")
+        self.executable = os.path.join(self.dir, "quillory")
+        shutil.copy2(EXECUTABLE, self.executable)
+        self.copied_files = os.path.join(self.dir, "copied-files")
+        self.process = None
+        self.app = None
+
+    def start(self):
+        self.process = subprocess.Popen([self.executable], cwd=self.dir,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.app = wait_until(self._find_app, timeout=20, what="the window in the accessibility tree")
+        self.frame = wait_until(lambda: self.find("frame", "Quillory", root=self.app), timeout=10,
+                                what="the main window")
+        return self
+
+    def _find_app(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.get_process_id() == self.process.pid:
+                # Ready once the frame's pages are in the tree.
+                if any(n.getRoleName() == "push button" for n in _walk(app)):
+                    return app
+        return None
+
+    def close(self):
+        if self.process and self.process.poll() is None:
+            self.process.send_signal(signal.SIGKILL)
+            self.process.wait()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    # The tree.
+    def find_all(self, role, name=None, prefix=None, root=None):
+        found = []
+        for node in _walk(root or self.frame):
+            if node.getRoleName() != role:
+                continue
+            if name is not None and node.name != name:
+                continue
+            if prefix is not None and not node.name.startswith(prefix):
+                continue
+            found.append(node)
+        return found
+
+    def find(self, role, name=None, prefix=None, root=None):
+        found = self.find_all(role, name, prefix, root)
+        return found[0] if found else None
+
+    def page(self, tab_word):
+        tab = self.find("page tab", prefix=" " * 16 + tab_word)
+        assert tab is not None, "no tab " + tab_word
+        return tab
+
+    def label(self, prefix, page="Text"):
+        node = self.find("label", prefix=prefix, root=self.page(page))
+        return node.name if node else None
+
+    def wait_label(self, expected, page="Text", timeout=5.0):
+        prefix = expected.split(" ")[0] + " " + expected.split(" ")[1]
+        return wait_until(lambda: self.label(prefix, page) == expected, timeout=timeout,
+                          what="label " + repr(expected))
+
+    def press(self, button, page="Text"):
+        node = self.find("push button", button, root=self.page(page))
+        assert node is not None, "no button " + button
+        node.queryAction().doAction(0)
+
+    def text_boxes(self, page="Text"):
+        return self.find_all("text", root=self.page(page))
+
+    def text_of(self, node):
+        return node.queryText().getText(0, -1)
+
+    def menu_item(self, name):
+        node = self.find("menu item", name)
+        assert node is not None, "no menu item " + name
+        node.queryAction().doAction(0)
+
+    def x_window(self):
+        out = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.process.pid),
+                              "--name", "^Quillory$"],
+                             capture_output=True, text=True, timeout=10).stdout.split()
+        return int(out[0]) if out else None
+
+    def key(self, keys):
+        window = self.x_window()
+        subprocess.run(["xdotool", "windowfocus", "--sync", str(window), "key", "--clearmodifiers", keys],
+                       check=True, timeout=10)
+
+    def click_close_box(self):
+        """Has the window manager close the window, as its close box does."""
+        subprocess.run(["wmctrl", "-c", "Quillory"], check=True, timeout=10)
+
+    def wait_exit(self, timeout=5.0):
+        return self.process.wait(timeout=timeout)
+
+    def responds_within(self, seconds):
+        """Whether the GUI thread answers an accessibility query in time."""
+        start = time.monotonic()
+        self.label("You currently")
+        return time.monotonic() - start < seconds
+
+
+class QuilloryTest(unittest.TestCase):
+    def setUp(self):
+        stop_clipboard_owners()
+        self.q = Quillory()
+        self.addCleanup(self.q.close)
+        self.addCleanup(stop_clipboard_owners)
+
+
+def main():
+    global EXECUTABLE
+    EXECUTABLE = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)

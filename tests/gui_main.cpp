@@ -1,0 +1,117 @@
+#include "gui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/image.h>
+#include <wx/init.h>
+#include <wx/textctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <future>
+#include <thread>
+
+namespace {
+
+class TestApp : public wxApp
+{
+public:
+    bool OnInit() override { return true; }
+};
+
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
+{
+    ADD_FAILURE_AT(file.utf8_str(), line) << "toolkit assertion in " << func.utf8_string() << ": "
+                                          << cond.utf8_string() << " " << msg.utf8_string();
+}
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(TestApp);
+
+void Pump(int ms)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do
+    {
+        wxTheApp->Yield(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+std::string RunWhilePumping(const std::string& command)
+{
+    auto output = std::async(std::launch::async, [command] {
+        std::string result;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe)
+            return result;
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            result.append(buffer, n);
+        ::pclose(pipe);
+        return result;
+    });
+    while (output.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        Pump(5);
+    return output.get();
+}
+
+void Click(wxWindow* window, int id)
+{
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(window->FindWindow(id));
+    window->ProcessWindowEvent(event);
+}
+
+wxWindow* FindByLabelPrefix(wxWindow* parent, const wxString& prefix)
+{
+    for (wxWindow* child : parent->GetChildren())
+    {
+        if (child->GetLabel().StartsWith(prefix))
+            return child;
+        if (wxWindow* found = FindByLabelPrefix(child, prefix))
+            return found;
+    }
+    return nullptr;
+}
+
+namespace {
+
+void CollectTextCtrls(wxWindow* parent, std::vector<wxTextCtrl*>& found)
+{
+    for (wxWindow* child : parent->GetChildren())
+    {
+        if (auto* text = dynamic_cast<wxTextCtrl*>(child))
+            found.push_back(text);
+        CollectTextCtrls(child, found);
+    }
+}
+
+}  // namespace
+
+wxTextCtrl* FindTextCtrl(wxWindow* parent, int index)
+{
+    std::vector<wxTextCtrl*> found;
+    CollectTextCtrls(parent, found);
+    return index < static_cast<int>(found.size()) ? found[index] : nullptr;
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    wxApp::SetInstance(new TestApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
+    {
+        std::fprintf(stderr, "no display for the window tests\n");
+        return 1;
+    }
+    wxSetAssertHandler(FailOnAssert);
+    wxInitAllImageHandlers();
+    int result = RUN_ALL_TESTS();
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return result;
+}
