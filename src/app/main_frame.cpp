@@ -93,6 +93,11 @@ void MainFrame::AddText(TextRecord text)
     CallAfter([this, text = std::move(text)]() mutable { m_textPage->AddText(std::move(text)); });
 }
 
+void MainFrame::AddImage(ImageRecord image)
+{
+    CallAfter([this, image = std::move(image)]() mutable { m_imagePage->AddImage(std::move(image)); });
+}
+
 void MainFrame::OnQuit(wxCommandEvent&)
 {
     // Through the close handler, like Alt+F4 and the close box.

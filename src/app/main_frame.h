@@ -38,6 +38,7 @@ public:
 
     // CaptureSink, called on the capture thread.
     void AddText(TextRecord text) override;
+    void AddImage(ImageRecord image) override;
 
     TextPage* m_textPage;
     ImagePage* m_imagePage;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "image/image_record.h"
 #include "text/text_records.h"
 
 // Where the capture thread hands new records. Called on the capture thread,
@@ -11,4 +12,5 @@ public:
     virtual ~CaptureSink() = default;
 
     virtual void AddText(TextRecord text) = 0;
+    virtual void AddImage(ImageRecord image) = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "capture/capture_sink.h"
 
+#include <wx/image.h>
+
 ClipLogger::ClipLogger(CaptureSink* sink)
     : wxThread(wxTHREAD_JOINABLE), m_sink(sink)
 {
@@ -53,6 +55,8 @@ void ClipLogger::Poll(const ClipSnapshot& snapshot)
         PollText(snapshot.text);
         break;
     case ClipSnapshot::Kind::Image:
+        PollImage(snapshot.imageData);
+        break;
     case ClipSnapshot::Kind::Files:
     case ClipSnapshot::Kind::Nothing:
         break;
@@ -69,4 +73,19 @@ void ClipLogger::PollText(const std::string& text)
         return;
     m_lastText = text;
     m_sink->AddText(MakeTextRecord(m_lastText));
+}
+
+void ClipLogger::PollImage(const Bytes& data)
+{
+    // Bytes that are no image were nothing offered: the last image stays.
+    std::optional<wxImage> image = DecodeImage(data);
+    if (!image)
+        return;
+    ImageFingerprint print = FingerprintOf(*image);
+    if (print == m_lastBitmap)
+        return;
+    // Remembered before the page sees it, so an image too small for the
+    // page is still the one the next image is compared with.
+    m_lastBitmap = print;
+    m_sink->AddImage(MakeImageRecord(*image, data));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/clip_snapshot.h"
+#include "image/image_record.h"
 
 #include <wx/thread.h>
 
@@ -38,8 +39,10 @@ protected:
 
 private:
     void PollText(const std::string& text);
+    void PollImage(const Bytes& data);
 
     std::string m_lastText;  // UTF-8; compared bytewise, which is per character
+    ImageFingerprint m_lastBitmap;
     CaptureSink* m_sink;
 
     std::mutex m_queueMutex;

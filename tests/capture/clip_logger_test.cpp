@@ -19,6 +19,18 @@ public:
         m_changed.notify_all();
     }
 
+    void AddImage(ImageRecord image) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_images.push_back(std::move(image));
+    }
+
+    std::vector<ImageRecord> Images()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_images;
+    }
+
     std::vector<std::string> Texts()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -35,6 +47,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::string> m_texts;
+    std::vector<ImageRecord> m_images;
 };
 
 using Texts = std::vector<std::string>;

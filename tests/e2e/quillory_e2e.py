@@ -45,6 +45,22 @@ def set_clipboard(data, target=None):
                    check=True, timeout=10)
 
 
+def make_png(path, width, height, pattern="gradient:red-blue"):
+    subprocess.run(["convert", "-size", "%dx%d" % (width, height), pattern, path], check=True, timeout=30)
+    return path
+
+
+def png_size(data):
+    """Width and height from a PNG's header."""
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG"
+    return int.from_bytes(data[16:20], "big"), int.from_bytes(data[20:24], "big")
+
+
+def set_clipboard_file(path, target):
+    with open(path, "rb") as f:
+        set_clipboard(f.read(), target)
+
+
 def get_clipboard(target=None):
     command = ["xclip", "-selection", "clipboard", "-o"]
     if target:

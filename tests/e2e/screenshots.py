@@ -17,6 +17,10 @@ def shot(q, path):
     subprocess.run(["import", "-frame", "-window", str(q.x_window()), path], check=True)
 
 
+def select_tab(q, index):
+    q.find("page tab list").querySelection().selectChild(index)
+
+
 def main():
     e.EXECUTABLE = os.path.abspath(sys.argv[1])
     out = sys.argv[2]
@@ -34,6 +38,13 @@ def main():
         q.press("Next >>")
         subprocess.run(["xdotool", "mousemove", "5", "5"])
         shot(q, os.path.join(out, "text-page.png"))
+
+        photo = e.make_png(os.path.join(q.dir, "photo.png"), 900, 700, "plasma:steelblue-orange")
+        e.set_clipboard_file(photo, "image/png")
+        q.wait_label("You currently have 1 images saved from the clipboard", page="Images")
+        select_tab(q, 1)
+        q.press("Next >>", page="Images")
+        shot(q, os.path.join(out, "images-page.png"))
     finally:
         q.close()
         manager.kill()

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class wxImage;
+
+using Bytes = std::vector<unsigned char>;
+using SharedBytes = std::shared_ptr<const Bytes>;
+
+// The preview box of the image page.
+constexpr int kPreviewBoxWidth = 340;
+constexpr int kPreviewBoxHeight = 213;
+
+// One recorded image. The full image is kept PNG-encoded: lossless, a
+// fraction of the decoded size, readable from any thread, and ready to hand
+// back to the clipboard as it is. The preview is already scaled into the
+// preview box and cut at its edges, so showing a record is a small decode.
+struct ImageRecord
+{
+    int width = 0;   // the captured size
+    int height = 0;
+    SharedBytes png;
+    SharedBytes previewPng;
+};
+
+// What decides whether an image is new: its size and its decoded pixels,
+// alpha included (never the encoded bytes, which differ whenever another
+// program re-encodes the same picture).
+struct ImageFingerprint
+{
+    int width = 0;
+    int height = 0;
+    std::uint64_t colourHash = 0;
+    std::uint64_t alphaHash = 0;
+
+    bool operator==(const ImageFingerprint& other) const
+    {
+        return width == other.width && height == other.height && colourHash == other.colourHash &&
+               alphaHash == other.alphaHash;
+    }
+    bool operator!=(const ImageFingerprint& other) const { return !(*this == other); }
+};
+
+ImageFingerprint FingerprintOf(const wxImage& image);
+
+// Decodes clipboard image bytes of any format the image handlers know;
+// nullopt for bytes that are no image. Masks become alpha.
+std::optional<wxImage> DecodeImage(const Bytes& data);
+
+Bytes EncodePng(const wxImage& image);
+
+// The record for a decoded image; `original` is kept as the full image when
+// it already is a PNG.
+ImageRecord MakeImageRecord(const wxImage& image, const Bytes& original);
+
+// The size the preview scaling gives: only the longer side is compared with
+// its own bound (the width wins for a square), the ratio is single
+// precision and the other side is truncated toward zero. An image that
+// needs no scaling keeps its size.
+struct ScaledSize
+{
+    int width;
+    int height;
+    bool scaled;
+};
+ScaledSize ScaleToFit(int width, int height, int maxWidth, int maxHeight);
+
+// The image scaled by ScaleToFit with normal quality; unscaled images come
+// back as they are.
+wxImage ScaleBitmap(const wxImage& source, int maxWidth, int maxHeight);
+
+// The image page keeps only images at least 5 pixels wide and 5 high.
+bool AcceptsImageSize(int width, int height);
