@@ -19,7 +19,7 @@ bool MainApp::OnInit()
     wxInitAllImageHandlers();
     m_frame->Show(true);
 
-    m_logger = new ClipLogger(m_frame);
+    m_logger = new ClipLogger(m_frame, CopiedFilesFolder(m_programDir));
     if (m_logger->Create() != wxTHREAD_NO_ERROR || m_logger->Run() != wxTHREAD_NO_ERROR)
     {
         // The window works on without capture.

@@ -98,6 +98,11 @@ void MainFrame::AddImage(ImageRecord image)
     CallAfter([this, image = std::move(image)]() mutable { m_imagePage->AddImage(std::move(image)); });
 }
 
+void MainFrame::AddFile(FileRecord file)
+{
+    CallAfter([this, file = std::move(file)]() mutable { m_filePage->AddFile(std::move(file)); });
+}
+
 void MainFrame::OnQuit(wxCommandEvent&)
 {
     // Through the close handler, like Alt+F4 and the close box.

@@ -39,6 +39,7 @@ public:
     // CaptureSink, called on the capture thread.
     void AddText(TextRecord text) override;
     void AddImage(ImageRecord image) override;
+    void AddFile(FileRecord file) override;
 
     TextPage* m_textPage;
     ImagePage* m_imagePage;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file/file_record.h"
 #include "image/image_record.h"
 #include "text/text_records.h"
 
@@ -13,4 +14,5 @@ public:
 
     virtual void AddText(TextRecord text) = 0;
     virtual void AddImage(ImageRecord image) = 0;
+    virtual void AddFile(FileRecord file) = 0;
 };

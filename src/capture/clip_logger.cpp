@@ -4,8 +4,8 @@
 
 #include <wx/image.h>
 
-ClipLogger::ClipLogger(CaptureSink* sink)
-    : wxThread(wxTHREAD_JOINABLE), m_sink(sink)
+ClipLogger::ClipLogger(CaptureSink* sink, std::filesystem::path copiedFiles)
+    : wxThread(wxTHREAD_JOINABLE), m_copiedFiles(std::move(copiedFiles)), m_sink(sink)
 {
 }
 
@@ -58,6 +58,8 @@ void ClipLogger::Poll(const ClipSnapshot& snapshot)
         PollImage(snapshot.imageData);
         break;
     case ClipSnapshot::Kind::Files:
+        PollFiles(snapshot.files);
+        break;
     case ClipSnapshot::Kind::Nothing:
         break;
     }
@@ -88,4 +90,19 @@ void ClipLogger::PollImage(const Bytes& data)
     // page is still the one the next image is compared with.
     m_lastBitmap = print;
     m_sink->AddImage(MakeImageRecord(*image, data));
+}
+
+void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files)
+{
+    // The whole list decides, in order: a list that only shares its last
+    // name with the last one is still new.
+    if (files.empty() || files == m_lastFiles)
+        return;
+    for (const std::filesystem::path& path : files)
+    {
+        if (StopRequested())
+            return;
+        m_sink->AddFile(MakeFileRecord(path, ++m_fileCount, m_copiedFiles, &m_stop));
+    }
+    m_lastFiles = files;
 }

@@ -7,9 +7,12 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CaptureSink;
 
@@ -20,7 +23,9 @@ class CaptureSink;
 class ClipLogger : public wxThread
 {
 public:
-    explicit ClipLogger(CaptureSink* sink);
+    // Stored copies of recorded files go below `copiedFiles`, which is
+    // created when the first one is needed.
+    ClipLogger(CaptureSink* sink, std::filesystem::path copiedFiles);
 
     // Queues a snapshot for the thread; callable from any thread.
     void Submit(ClipSnapshot snapshot);
@@ -40,9 +45,13 @@ protected:
 private:
     void PollText(const std::string& text);
     void PollImage(const Bytes& data);
+    void PollFiles(const std::vector<std::filesystem::path>& files);
 
     std::string m_lastText;  // UTF-8; compared bytewise, which is per character
     ImageFingerprint m_lastBitmap;
+    std::vector<std::filesystem::path> m_lastFiles;  // the whole last list, in order
+    std::uint32_t m_fileCount = 0;                    // file records handed over so far
+    std::filesystem::path m_copiedFiles;
     CaptureSink* m_sink;
 
     std::mutex m_queueMutex;

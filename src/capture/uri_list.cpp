@@ -120,3 +120,21 @@ std::string LocalHostName()
         return {};
     return name;
 }
+
+std::string FileUri(const std::filesystem::path& path)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (unsigned char c : path.native())
+    {
+        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~')
+            uri += static_cast<char>(c);
+        else
+        {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 15];
+        }
+    }
+    return uri;
+}

@@ -1,6 +1,223 @@
 #include "file/file_page.h"
 
+#include "app/labels.h"
+#include "app/page_layout.h"
+#include "capture/uri_list.h"
+
+#include <wx/button.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+wxBEGIN_EVENT_TABLE(FilePage, wxPanel)
+    EVT_BUTTON(FilePage::ID_NEXT, FilePage::OnNext)
+    EVT_BUTTON(FilePage::ID_PREVIOUS, FilePage::OnPrevious)
+    EVT_BUTTON(FilePage::ID_COPY, FilePage::OnCopy)
+    EVT_BUTTON(FilePage::ID_COPY_ORIGINAL_LOCATION, FilePage::OnCopyOriginalLocation)
+    EVT_BUTTON(FilePage::ID_COPY_STORED_LOCATION, FilePage::OnCopyStoredLocation)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+const char kWhat[] = "files";
+
+const char kCaptions[] = "Name:\nSize:\nFile Type:\n\nCreated:\nModified:\nAccessed:\n\nOriginal Location:\n\nQuillory Location:";
+constexpr int kCaptionLines = 11;
+// The caption lines the values stand beside, counted from 0.
+constexpr int kNameLine = 0, kSizeLine = 1, kTypeLine = 2, kCreatedLine = 4, kModifiedLine = 5, kAccessedLine = 6,
+              kOriginalLine = 8, kStoredLine = 10;
+
+wxStaticText* MakeLabel(wxWindow* parent, const wxString& text = wxEmptyString)
+{
+    auto* label = new wxStaticText(parent, wxID_ANY, text);
+    SetLabelFont(label);
+    return label;
+}
+
+}  // namespace
+
 FilePage::FilePage(wxWindow* parent)
     : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)
 {
+    m_countLabel = MakeLabel(this, AsciiLabel(CountLabelText(0, kWhat)));
+    m_previousButton = new wxButton(this, ID_PREVIOUS, "<< Previous");
+    m_nextButton = new wxButton(this, ID_NEXT, "Next >>");
+    m_copyButton = new wxButton(this, ID_COPY, "Copy to Clipboard");
+    m_positionLabel = MakeLabel(this, AsciiLabel(PositionLabelText(0)));
+    m_captionsLabel = MakeLabel(this, kCaptions);
+    m_nameValue = MakeLabel(this);
+    m_sizeValue = MakeLabel(this);
+    m_typeValue = MakeLabel(this);
+    m_createdValue = MakeLabel(this);
+    m_modifiedValue = MakeLabel(this);
+    m_accessedValue = MakeLabel(this);
+    m_originalLocationBox = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                           wxTE_READONLY);
+    SetLabelFont(m_originalLocationBox);
+    m_storedLocationBox = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                         wxTE_READONLY);
+    SetLabelFont(m_storedLocationBox);
+    m_originalCopyButton = new wxButton(this, ID_COPY_ORIGINAL_LOCATION, "Copy", wxDefaultPosition,
+                                        wxDefaultSize, wxBU_EXACTFIT);
+    m_storedCopyButton = new wxButton(this, ID_COPY_STORED_LOCATION, "Copy", wxDefaultPosition, wxDefaultSize,
+                                      wxBU_EXACTFIT);
+
+    // The details block is placed by hand beside the lines of the captions
+    // label; the sizer only keeps room for it.
+    wxSize captions = m_captionsLabel->GetBestSize();
+    int line = captions.y / kCaptionLines;
+    int boxHeight = std::max(m_originalLocationBox->GetBestSize().y, m_originalCopyButton->GetBestSize().y);
+    int below = std::max(0, boxHeight / 2 - line / 2) + kRowGap;
+
+    auto* page = new wxBoxSizer(wxVERTICAL);
+    page->AddSpacer(10);
+    page->Add(CentredRow(m_countLabel), 0, wxEXPAND);
+    page->AddSpacer(kRowGap);
+    page->Add(BrowseRow(m_previousButton, m_positionLabel, m_nextButton), 0, wxEXPAND);
+    page->AddSpacer(kRowGap);
+    m_detailsArea = page->Add(captions.x + 300, captions.y + below, 0, wxEXPAND);
+    page->AddSpacer(kRowGap);
+    page->Add(CentredRow(m_copyButton), 0, wxEXPAND);
+    page->AddSpacer(kRowGap);
+    SetSizer(page);
+}
+
+bool FilePage::Layout()
+{
+    bool done = wxPanel::Layout();
+    PlaceDetails();
+    return done;
+}
+
+void FilePage::PlaceDetails()
+{
+    if (!m_detailsArea)
+        return;
+    const wxPoint origin(kBrowseMargin, m_detailsArea->GetPosition().y);
+    const int right = GetClientSize().x - kBrowseMargin;
+    wxSize captions = m_captionsLabel->GetBestSize();
+    const int line = captions.y / kCaptionLines;
+    m_captionsLabel->SetSize(origin.x, origin.y, captions.x, captions.y);
+
+    // Values start after the widest of the short captions; the location
+    // boxes after the long ones.
+    wxString lines[kCaptionLines];
+    {
+        wxString rest = kCaptions;
+        for (int i = 0; i < kCaptionLines; ++i)
+        {
+            lines[i] = rest.BeforeFirst('\n');
+            rest = rest.AfterFirst('\n');
+        }
+    }
+    int shortWidth = 0;
+    for (int i = kNameLine; i <= kAccessedLine; ++i)
+        shortWidth = std::max(shortWidth, m_captionsLabel->GetTextExtent(lines[i]).x);
+    const int valueX = origin.x + shortWidth + kRowGap;
+    const int boxX = origin.x + std::max(m_captionsLabel->GetTextExtent(lines[kOriginalLine]).x,
+                                         m_captionsLabel->GetTextExtent(lines[kStoredLine]).x) + kRowGap;
+
+    const std::pair<wxStaticText*, int> values[] = {{m_nameValue, kNameLine},         {m_sizeValue, kSizeLine},
+                                                    {m_typeValue, kTypeLine},         {m_createdValue, kCreatedLine},
+                                                    {m_modifiedValue, kModifiedLine}, {m_accessedValue, kAccessedLine}};
+    for (const auto& [label, index] : values)
+    {
+        wxSize size = label->GetBestSize();
+        label->SetSize(valueX, origin.y + index * line, std::min(size.x, right - valueX), size.y);
+    }
+
+    const std::pair<wxTextCtrl*, wxButton*> rows[] = {{m_originalLocationBox, m_originalCopyButton},
+                                                      {m_storedLocationBox, m_storedCopyButton}};
+    const int lineIndex[] = {kOriginalLine, kStoredLine};
+    for (int i = 0; i < 2; ++i)
+    {
+        wxSize button = rows[i].second->GetBestSize();
+        button.x = std::max(button.x, 50);
+        // Two caption lines hold a box; a little less keeps the two apart.
+        int height = std::min(rows[i].first->GetBestSize().y, 2 * line - 4);
+        int centre = origin.y + lineIndex[i] * line + line / 2;
+        rows[i].second->SetSize(right - button.x, centre - button.y / 2, button.x, button.y);
+        rows[i].first->SetSize(boxX, centre - height / 2, right - button.x - kRowGap - boxX, height);
+    }
+}
+
+void FilePage::AddFile(FileRecord file)
+{
+    m_files.push_back(std::move(file));
+    m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_files.size(), kWhat)));
+    Layout();
+}
+
+void FilePage::OnNext(wxCommandEvent&)
+{
+    if (m_position.Next(m_files.size()))
+        ShowRecord();
+}
+
+void FilePage::OnPrevious(wxCommandEvent&)
+{
+    if (m_position.Previous())
+        ShowRecord();
+}
+
+void FilePage::ShowRecord()
+{
+    m_positionLabel->SetLabel(AsciiLabel(PositionLabelText(m_position.Position())));
+    const FileRecord& record = m_files[m_position.Position() - 1];
+    m_nameValue->SetLabel(record.name);
+    m_sizeValue->SetLabel(record.size);
+    m_typeValue->SetLabel(record.type);
+    m_createdValue->SetLabel(record.created);
+    m_modifiedValue->SetLabel(record.modified);
+    m_accessedValue->SetLabel(record.accessed);
+    m_originalLocationBox->SetValue(record.pathText);
+    m_storedLocationBox->SetValue(record.storedCopyText);
+    Layout();
+}
+
+void FilePage::OnCopy(wxCommandEvent&)
+{
+    if (m_position.Position() == 0)
+        return;
+    const FileRecord& record = m_files[m_position.Position() - 1];
+    if (record.storedCopy.empty())
+        return;
+    if (!wxTheClipboard->Open())
+        return;
+    // The stored copy as a file that file managers paste, in both forms
+    // they read.
+    std::string uri = FileUri(record.storedCopy);
+    auto* files = new wxDataObjectComposite();
+    auto* uriList = new wxCustomDataObject(wxDataFormat("text/uri-list"));
+    std::string list = uri + "\r\n";
+    uriList->SetData(list.size(), list.data());
+    files->Add(uriList, true);
+    auto* gnome = new wxCustomDataObject(wxDataFormat("x-special/gnome-copied-files"));
+    std::string copied = "copy\n" + uri;
+    gnome->SetData(copied.size(), copied.data());
+    files->Add(gnome);
+    wxTheClipboard->SetData(files);
+    wxTheClipboard->Close();
+}
+
+void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
+{
+    CopyText(m_originalLocationBox->GetValue());
+}
+
+void FilePage::OnCopyStoredLocation(wxCommandEvent&)
+{
+    CopyText(m_storedLocationBox->GetValue());
+}
+
+void FilePage::CopyText(const wxString& text)
+{
+    if (!wxTheClipboard->Open())
+        return;
+    wxTheClipboard->SetData(new wxTextDataObject(text));
+    wxTheClipboard->Close();
 }

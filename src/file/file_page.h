@@ -1,10 +1,70 @@
 #pragma once
 
+#include "app/browse.h"
+#include "file/file_record.h"
+
 #include <wx/panel.h>
 
-// The "Files" tab.
+#include <vector>
+
+class wxButton;
+class wxSizerItem;
+class wxStaticText;
+class wxTextCtrl;
+
+// The "Files" tab: one record per copied file with its details, and a copy
+// of the file that can be put back on the clipboard.
 class FilePage : public wxPanel
 {
 public:
+    enum
+    {
+        ID_NEXT = 5999,
+        ID_PREVIOUS = 6000,
+        ID_COPY = 6001,
+        ID_COPY_ORIGINAL_LOCATION = 6002,
+        ID_COPY_STORED_LOCATION = 6003
+    };
+
     explicit FilePage(wxWindow* parent);
+
+    // Appends the record; the view stays where it is.
+    void AddFile(FileRecord file);
+
+    const std::vector<FileRecord>& Files() const { return m_files; }
+
+    bool Layout() override;
+
+    void OnNext(wxCommandEvent& event);
+    void OnPrevious(wxCommandEvent& event);
+    void OnCopy(wxCommandEvent& event);
+    void OnCopyOriginalLocation(wxCommandEvent& event);
+    void OnCopyStoredLocation(wxCommandEvent& event);
+
+private:
+    void ShowRecord();
+    void PlaceDetails();
+    void CopyText(const wxString& text);
+
+    std::vector<FileRecord> m_files;
+    wxStaticText* m_countLabel;
+    wxStaticText* m_positionLabel;
+    wxStaticText* m_captionsLabel;
+    wxStaticText* m_nameValue;
+    wxStaticText* m_sizeValue;
+    wxStaticText* m_typeValue;
+    wxStaticText* m_modifiedValue;
+    wxStaticText* m_accessedValue;
+    wxStaticText* m_createdValue;
+    wxTextCtrl* m_originalLocationBox;
+    wxTextCtrl* m_storedLocationBox;
+    wxButton* m_nextButton;
+    wxButton* m_previousButton;
+    wxButton* m_copyButton;
+    wxButton* m_originalCopyButton;
+    wxButton* m_storedCopyButton;
+    wxSizerItem* m_detailsArea = nullptr;
+    BrowsePosition m_position;
+
+    wxDECLARE_EVENT_TABLE();
 };

@@ -1,39 +1,11 @@
 #include "app/program_paths.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "quillory-test-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
-
-void WriteFile(const fs::path& path, const std::string& content = "x")
-{
-    std::ofstream(path) << content;
-}
-
-}  // namespace
 
 TEST(ProgramDirectory, IsTheExecutablesFolder)
 {

@@ -25,6 +25,8 @@ public:
         m_images.push_back(std::move(image));
     }
 
+    void AddFile(FileRecord) override {}
+
     std::vector<ImageRecord> Images()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -55,7 +57,7 @@ using Texts = std::vector<std::string>;
 Texts PollTexts(const std::vector<ClipSnapshot>& snapshots)
 {
     RecordingSink sink;
-    ClipLogger logger(&sink);
+    ClipLogger logger(&sink, "/nonexistent/copied-files");
     for (const ClipSnapshot& snapshot : snapshots)
         logger.Poll(snapshot);
     return sink.Texts();
@@ -97,7 +99,7 @@ TEST(TextCapture, NonAsciiTextIsComparedPerCharacter)
 TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)
 {
     RecordingSink sink;
-    ClipLogger logger(&sink);
+    ClipLogger logger(&sink, "/nonexistent/copied-files");
     ASSERT_EQ(logger.Create(), wxTHREAD_NO_ERROR);
     ASSERT_EQ(logger.Run(), wxTHREAD_NO_ERROR);
 

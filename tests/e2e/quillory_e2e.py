@@ -129,9 +129,11 @@ class Quillory:
         return None
 
     def close(self):
-        if self.process and self.process.poll() is None:
-            self.process.send_signal(signal.SIGKILL)
-            self.process.wait()
+        if self.process:
+            if self.process.poll() is None:
+                self.process.send_signal(signal.SIGKILL)
+                self.process.wait()
+            self.process.stderr.close()
         shutil.rmtree(self.dir, ignore_errors=True)
 
     # The tree.

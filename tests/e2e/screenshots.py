@@ -8,6 +8,7 @@ import os
 import subprocess
 import sys
 import time
+import urllib.parse
 
 import quillory_e2e as e
 
@@ -45,6 +46,15 @@ def main():
         select_tab(q, 1)
         q.press("Next >>", page="Images")
         shot(q, os.path.join(out, "images-page.png"))
+
+        report = os.path.join(q.dir, "Quarterly report.txt")
+        with open(report, "w") as f:
+            f.write("Revenue grew in every region.\n" * 200)
+        e.set_clipboard("file://" + urllib.parse.quote(report) + "\r\n", "text/uri-list")
+        q.wait_label("You currently have 1 files saved from the clipboard", page="Files")
+        select_tab(q, 2)
+        q.press("Next >>", page="Files")
+        shot(q, os.path.join(out, "files-page.png"))
     finally:
         q.close()
         manager.kill()

@@ -37,13 +37,14 @@ class ImageSink : public CaptureSink
 public:
     void AddText(TextRecord) override {}
     void AddImage(ImageRecord image) override { images.push_back(std::move(image)); }
+    void AddFile(FileRecord) override {}
     std::vector<ImageRecord> images;
 };
 
 std::vector<ImageRecord> Capture(const std::vector<ClipSnapshot>& snapshots)
 {
     ImageSink sink;
-    ClipLogger logger(&sink);
+    ClipLogger logger(&sink, "/nonexistent/copied-files");
     for (const ClipSnapshot& snapshot : snapshots)
         logger.Poll(snapshot);
     return sink.images;

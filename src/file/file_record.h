@@ -1,0 +1,70 @@
+#pragma once
+
+#include <wx/string.h>
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// One recorded file: its details as texts made once, when it was recorded,
+// and where its stored copy lies. Paths are the file system's bytes; the
+// texts are for display.
+struct FileRecord
+{
+    std::filesystem::path path;        // exactly as received
+    std::filesystem::path storedCopy;  // empty when no copy could be placed
+    wxString pathText;
+    wxString storedCopyText;
+    wxString size;
+    wxString type;
+    wxString name;
+    wxString accessed;
+    wxString modified;
+    wxString created;
+};
+
+// What the file system told about a file; nullopt for what it didn't.
+struct FileStatus
+{
+    std::optional<std::uint64_t> size;
+    std::optional<std::time_t> accessed;
+    std::optional<std::time_t> modified;
+    std::optional<std::time_t> created;  // birth time, where the file system keeps one
+};
+
+// Reads the status of `path`, following symbolic links.
+FileStatus StatusOf(const std::filesystem::path& path);
+
+// The text after the last separator; the text after the name's last ".",
+// empty for a name without one.
+std::string FileNameOf(const std::filesystem::path& path);
+std::string FileTypeOf(const std::string& name);
+
+// "4kb": whole units of 1024 bytes; "unknown" when the size is unknown.
+std::string SizeText(std::optional<std::uint64_t> bytes);
+
+// "12/07/26 at 00:03:23" in local time, whatever the user's locale;
+// "unknown" when there is no time or it can't be converted.
+std::string TimeText(std::optional<std::time_t> time);
+
+// Paths as the toolkit shows them; the conversion is reversible for bytes
+// that are not valid in the file-name encoding.
+wxString DisplayPath(const std::filesystem::path& path);
+
+// Where record number `number` keeps its copy: a folder of its own below
+// the copied-files folder, so that no two records ever share a copy, and
+// the file's own name, so that what the user pastes back has it. Empty for
+// names that could lead outside that folder.
+std::filesystem::path StoredCopyPath(const std::filesystem::path& copiedFiles, std::uint32_t number,
+                                     const std::string& name);
+
+// Examines and copies one file for record number `number`. Every step may
+// fail; a record is made whatever happens.
+FileRecord MakeFileRecord(const std::filesystem::path& path, std::uint32_t number,
+                          const std::filesystem::path& copiedFiles, const std::atomic<bool>* stop);
+
+// Creates `folder` and any missing parents as private to the user.
+bool MakePrivateFolder(const std::filesystem::path& folder);
