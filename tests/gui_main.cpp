@@ -115,3 +115,10 @@ int main(int argc, char** argv)
     wxEntryCleanup();
     return result;
 }
+
+int ExpectMessage::OnInvoked(wxMessageDialog* dialog) const
+{
+    EXPECT_EQ(dialog->GetCaption(), m_caption);
+    EXPECT_EQ(dialog->GetMessage(), m_message);
+    return wxID_OK;
+}

@@ -5,6 +5,7 @@
 #include <wx/window.h>
 
 #include <string>
+#include <vector>
 
 // Lets the event loop run for `ms` milliseconds.
 void Pump(int ms);
@@ -22,3 +23,31 @@ wxWindow* FindByLabelPrefix(wxWindow* parent, const wxString& prefix);
 // The `index`-th text control below `parent`, in creation order.
 class wxTextCtrl;
 wxTextCtrl* FindTextCtrl(wxWindow* parent, int index);
+
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
+
+// Expects one message box with this caption and message, and dismisses it.
+class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage>
+{
+public:
+    ExpectMessage(const wxString& caption, const wxString& message) : m_caption(caption), m_message(message) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override;
+
+private:
+    wxString m_caption;
+    wxString m_message;
+};
+
+// The top-level windows of class T that are open now.
+template <class T>
+std::vector<T*> OpenWindows()
+{
+    std::vector<T*> found;
+    for (wxWindow* window : wxTopLevelWindows)
+        if (auto* t = dynamic_cast<T*>(window); t && !t->IsBeingDeleted())
+            found.push_back(t);
+    return found;
+}

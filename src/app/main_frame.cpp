@@ -5,11 +5,13 @@
 #include "platform/notebook_tabs.h"
 #include "text/text_page.h"
 
+#include <wx/app.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -116,6 +118,12 @@ void MainFrame::OnClose(wxCloseEvent&)
         m_shutdown();
         m_shutdown = nullptr;
     }
+    // Results windows have no parent, and an open one would keep the
+    // program running after its main window is gone.
+    std::vector<wxWindow*> others(wxTopLevelWindows.begin(), wxTopLevelWindows.end());
+    for (wxWindow* window : others)
+        if (window != this)
+            window->Destroy();
     // Records still on their way were captured by a thread that has now
     // stopped; the pages are about to go, so they are dropped.
     DeletePendingEvents();

@@ -2,10 +2,13 @@
 
 #include "app/labels.h"
 #include "app/page_layout.h"
+#include "text/text_match.h"
+#include "text/text_search.h"
 
 #include <wx/button.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -100,4 +103,16 @@ void TextPage::OnCopy(wxCommandEvent&)
 
 void TextPage::OnSearch(wxCommandEvent&)
 {
+    const wxString pattern = m_searchField->GetValue();
+    TextRecords matches = FindMatches(m_texts, pattern.utf8_string());
+    // No match is decided before an empty pattern, so an empty search with
+    // no records says there are no matches.
+    if (matches.empty())
+        wxMessageBox("No matches could be found. Remember, it's case sensitive!", "No Matches Found~",
+                     wxOK | wxCENTRE, nullptr);
+    else if (pattern.empty())
+        wxMessageBox("You didn't enter a search string!", "Error", wxOK | wxCENTRE, nullptr);
+    else
+        (new TextSearch(std::move(matches)))->Show(true);
+    m_searchField->SetValue(wxEmptyString);
 }

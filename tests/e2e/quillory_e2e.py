@@ -172,6 +172,18 @@ class Quillory:
         assert node is not None, "no button " + button
         node.queryAction().doAction(0)
 
+    def click(self, node):
+        """Clicks a control with the mouse. Needed where the click opens a
+        modal dialog: an accessibility action would wait inside it."""
+        x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"],
+                       check=True, timeout=10)
+
+    def click_button(self, button, page="Text"):
+        node = self.find("push button", button, root=self.page(page))
+        assert node is not None, "no button " + button
+        self.click(node)
+
     def text_boxes(self, page="Text"):
         return self.find_all("text", root=self.page(page))
 
@@ -188,6 +200,13 @@ class Quillory:
                               "--name", "^Quillory$"],
                              capture_output=True, text=True, timeout=10).stdout.split()
         return int(out[0]) if out else None
+
+    def window_titles(self):
+        """The titles of the program's visible windows, as the window system has them."""
+        out = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.process.pid),
+                              "--name", "."], capture_output=True, text=True, timeout=10).stdout.split()
+        return sorted(subprocess.run(["xdotool", "getwindowname", w], capture_output=True, text=True,
+                                     timeout=10).stdout.strip() for w in out)
 
     def key(self, keys):
         window = self.x_window()

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/browse.h"
+#include "text/text_records.h"
+
+#include <wx/frame.h>
+
+class wxButton;
+class wxPanel;
+class wxStaticText;
+class wxTextCtrl;
+
+// The "Search Results" window: the matches of one search, browsed one at a
+// time. A snapshot: records captured later never appear in it.
+class TextSearch : public wxFrame
+{
+public:
+    enum
+    {
+        ID_NEXT = 5999,
+        ID_PREVIOUS = 6000,
+        ID_COPY = 6001
+    };
+
+    // `results` holds at least one match.
+    explicit TextSearch(TextRecords results);
+
+    void OnNext(wxCommandEvent& event);
+    void OnPrevious(wxCommandEvent& event);
+    void OnCopy(wxCommandEvent& event);
+
+private:
+    void ShowResult();
+
+    BrowsePosition m_position{1};
+    TextRecords m_results;
+    wxPanel* m_panel;
+    wxButton* m_nextButton;
+    wxButton* m_previousButton;
+    wxButton* m_copyButton;
+    wxStaticText* m_positionLabel;
+    wxTextCtrl* m_resultView;
+
+    wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,45 @@
+#include "text/text_match.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> Matches(const std::vector<const char*>& texts, const char* pattern)
+{
+    TextRecords records;
+    for (const char* text : texts)
+        records.push_back(MakeTextRecord(text));
+    std::vector<std::string> found;
+    for (const TextRecord& record : FindMatches(records, pattern))
+        found.push_back(*record);
+    return found;
+}
+
+using Found = std::vector<std::string>;
+
+}  // namespace
+
+TEST(TextMatch, ExactCaseSensitiveSubstrings)
+{
+    EXPECT_EQ(Matches({"xabcx", "ABC", "abc"}, "abc"), Found({"xabcx", "abc"}));
+    EXPECT_EQ(Matches({"abc abc abc"}, "abc"), Found({"abc abc abc"}));  // once per record
+    EXPECT_EQ(Matches({"two words", "twowords", "two\nwords"}, "two words"), Found({"two words"}));
+    EXPECT_EQ(Matches({"line\nbreak", "line break"}, "e\nb"), Found({"line\nbreak"}));
+    EXPECT_EQ(Matches({"a*c", "abc"}, "a*c"), Found({"a*c"}));  // no wildcards
+    EXPECT_EQ(Matches({" padded "}, " padded "), Found({" padded "}));
+    EXPECT_EQ(Matches({"padded"}, " padded"), Found{});
+}
+
+TEST(TextMatch, NonAsciiTextIsFound)
+{
+    EXPECT_EQ(Matches({"Grüße aus Köln", "GRÜSSE"}, "üße"), Found({"Grüße aus Köln"}));
+    EXPECT_EQ(Matches({"日本語のテキスト"}, "語の"), Found({"日本語のテキスト"}));
+    EXPECT_EQ(Matches({"Köln"}, "K\xC3"), Found({"Köln"}));  // bytes, as the rule says
+}
+
+TEST(TextMatch, EmptyPatternAndNoRecords)
+{
+    EXPECT_EQ(Matches({"a", ""}, ""), Found({"a", ""}));
+    EXPECT_EQ(Matches({}, ""), Found{});
+    EXPECT_EQ(Matches({}, "x"), Found{});
+}
