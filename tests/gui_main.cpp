@@ -66,6 +66,13 @@ void Click(wxWindow* window, int id)
     window->ProcessWindowEvent(event);
 }
 
+void Choose(wxWindow* frame, int id)
+{
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(frame);
+    frame->ProcessWindowEvent(event);
+}
+
 wxWindow* FindByLabelPrefix(wxWindow* parent, const wxString& prefix)
 {
     for (wxWindow* child : parent->GetChildren())

@@ -4,6 +4,7 @@
 
 #include <wx/window.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ std::string RunWhilePumping(const std::string& command);
 
 // Clicks a button the way the toolkit does, through the window's event table.
 void Click(wxWindow* window, int id);
+
+// Chooses a menu command of a frame.
+void Choose(wxWindow* frame, int id);
 
 // The child of `parent` (searched depth first) whose label starts with `prefix`.
 wxWindow* FindByLabelPrefix(wxWindow* parent, const wxString& prefix);
@@ -51,3 +55,22 @@ std::vector<T*> OpenWindows()
             found.push_back(t);
     return found;
 }
+
+// Expects one modal dialog of class D, lets `inspect` look at it, and
+// dismisses it without it ever running.
+template <class D>
+class Inspect : public wxExpectModalBase<D, Inspect<D>>
+{
+public:
+    explicit Inspect(std::function<void(D*)> inspect) : m_inspect(std::move(inspect)) {}
+
+protected:
+    int OnInvoked(D* dialog) const override
+    {
+        m_inspect(dialog);
+        return wxID_CANCEL;
+    }
+
+private:
+    std::function<void(D*)> m_inspect;
+};

@@ -1,5 +1,6 @@
 #include "app/labels.h"
 
+#include <wx/dcclient.h>
 #include <wx/font.h>
 #include <wx/string.h>
 #include <wx/window.h>
@@ -13,4 +14,13 @@ void SetLabelFont(wxWindow* label)
 wxString AsciiLabel(const std::string& text)
 {
     return wxString::FromAscii(text.c_str());
+}
+
+wxSize LabelTextSize(wxWindow* label)
+{
+    wxClientDC dc(label);
+    dc.SetFont(label->GetFont());
+    wxSize size = dc.GetMultiLineTextExtent(label->GetLabel());
+    size.IncTo(label->GetBestSize());
+    return size;
 }

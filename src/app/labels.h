@@ -9,5 +9,10 @@ class wxWindow;
 // light, not underlined. Buttons keep the toolkit's default font.
 void SetLabelFont(wxWindow* label);
 
+// The size a label's text takes in its own font. The toolkit's best size
+// can still reflect the font the label was created with.
+class wxSize;
+wxSize LabelTextSize(wxWindow* label);
+
 // Count and position texts are plain ASCII made from fixed pieces and numbers.
 wxString AsciiLabel(const std::string& text);

@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include "dialogs/about_dialogs.h"
+#include "dialogs/license_dialog.h"
 #include "file/file_page.h"
 #include "image/image_page.h"
 #include "platform/notebook_tabs.h"
@@ -134,6 +136,30 @@ void MainFrame::OnSaveEverything(wxCommandEvent&) {}
 void MainFrame::OnSaveText(wxCommandEvent&) {}
 void MainFrame::OnSaveImages(wxCommandEvent&) {}
 void MainFrame::OnSaveFiles(wxCommandEvent&) {}
-void MainFrame::OnAboutSoftware(wxCommandEvent&) {}
-void MainFrame::OnAboutAuthor(wxCommandEvent&) {}
-void MainFrame::OnLicense(wxCommandEvent&) {}
+namespace {
+
+// Every command makes a fresh dialog, shown modally and destroyed.
+template <class Dialog>
+void ShowDialog(wxWindow* parent)
+{
+    auto* dialog = new Dialog(parent);
+    dialog->ShowModal();
+    dialog->Destroy();
+}
+
+}  // namespace
+
+void MainFrame::OnAboutSoftware(wxCommandEvent&)
+{
+    ShowDialog<AboutSoftware>(this);
+}
+
+void MainFrame::OnAboutAuthor(wxCommandEvent&)
+{
+    ShowDialog<AboutAuthor>(this);
+}
+
+void MainFrame::OnLicense(wxCommandEvent&)
+{
+    ShowDialog<LicenseDialog>(this);
+}

@@ -68,7 +68,7 @@ FilePage::FilePage(wxWindow* parent)
 
     // The details block is placed by hand beside the lines of the captions
     // label; the sizer only keeps room for it.
-    wxSize captions = m_captionsLabel->GetBestSize();
+    wxSize captions = LabelTextSize(m_captionsLabel);
     int line = captions.y / kCaptionLines;
     int boxHeight = std::max(m_originalLocationBox->GetBestSize().y, m_originalCopyButton->GetBestSize().y);
     int below = std::max(0, boxHeight / 2 - line / 2) + kRowGap;
@@ -99,7 +99,7 @@ void FilePage::PlaceDetails()
         return;
     const wxPoint origin(kBrowseMargin, m_detailsArea->GetPosition().y);
     const int right = GetClientSize().x - kBrowseMargin;
-    wxSize captions = m_captionsLabel->GetBestSize();
+    wxSize captions = LabelTextSize(m_captionsLabel);
     const int line = captions.y / kCaptionLines;
     m_captionsLabel->SetSize(origin.x, origin.y, captions.x, captions.y);
 
@@ -126,7 +126,7 @@ void FilePage::PlaceDetails()
                                                     {m_modifiedValue, kModifiedLine}, {m_accessedValue, kAccessedLine}};
     for (const auto& [label, index] : values)
     {
-        wxSize size = label->GetBestSize();
+        wxSize size = LabelTextSize(label);
         label->SetSize(valueX, origin.y + index * line, std::min(size.x, right - valueX), size.y);
     }
 

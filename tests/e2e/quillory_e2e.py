@@ -102,8 +102,10 @@ class Quillory:
     """One running copy of the program in a folder of its own, since the
     program writes below the folder of its executable."""
 
-    def __init__(self):
+    def __init__(self, with_license=False):
         self.dir = tempfile.mkdtemp(prefix="quillory-e2e-")
+        if with_license:  # the program reads info/license.txt from the folder it runs in
+            shutil.copytree(os.path.join(HERE, "..", "..", "info"), os.path.join(self.dir, "info"))
         self.executable = os.path.join(self.dir, "quillory")
         shutil.copy2(EXECUTABLE, self.executable)
         self.copied_files = os.path.join(self.dir, "copied-files")
@@ -194,6 +196,24 @@ class Quillory:
         node = self.find("menu item", name)
         assert node is not None, "no menu item " + name
         node.queryAction().doAction(0)
+
+    def choose_with_mouse(self, menu, item):
+        """Opens a menu and chooses an item with the mouse, as a person
+        does; for items that open a modal dialog."""
+        self.click(self.find("menu", menu))
+        node = wait_until(lambda: self._showing(self.find("menu item", item)), what="menu item " + item)
+        self.click(node)
+
+    @staticmethod
+    def _showing(node):
+        if node is not None and node.getState().contains(pyatspi.STATE_SHOWING):
+            return node
+        return None
+
+    def dialog(self, title):
+        """The program's dialog window with this title, once it shows."""
+        return wait_until(lambda: self._showing(self.find("frame", title, root=self.app)),
+                          what="the dialog " + title)
 
     def x_window(self):
         out = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.process.pid),

@@ -18,6 +18,15 @@ def shot(q, path):
     subprocess.run(["import", "-frame", "-window", str(q.x_window()), path], check=True)
 
 
+def window_named(title):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title.replace(":", "."),],
+                          capture_output=True, text=True).stdout.split()[0]
+
+
+def wait_until_gone(q, title):
+    e.wait_until(lambda: q._showing(q.find("frame", title, root=q.app)) is None, what="the dialog to close")
+
+
 def select_tab(q, index):
     q.find("page tab list").querySelection().selectChild(index)
 
@@ -27,7 +36,7 @@ def main():
     out = sys.argv[2]
     manager = e.start_window_manager()
     e.stop_clipboard_owners()
-    q = e.Quillory()
+    q = e.Quillory(with_license=True)
     try:
         q.start()
         for text in ["Meeting moved to 3 pm, room 4.12", "https://example.org/report",
@@ -55,6 +64,16 @@ def main():
         select_tab(q, 2)
         q.press("Next >>", page="Files")
         shot(q, os.path.join(out, "files-page.png"))
+
+        for item, name in [("About the Software", "about-software.png"), ("About the Author", "about-author.png"),
+                           ("License", "license.png")]:
+            q.choose_with_mouse("About", item)
+            title = "Quillory :: License" if item == "License" else "Quillory :: About"
+            dialog = q.dialog(title)
+            time.sleep(0.5)
+            subprocess.run(["import", "-frame", "-window", window_named(title), os.path.join(out, name)], check=True)
+            subprocess.run(["wmctrl", "-c", title], check=True)
+            wait_until_gone(q, title)
     finally:
         q.close()
         manager.kill()
