@@ -15,6 +15,7 @@ bool MainApp::OnInit()
     m_programDir = ProgramDirectoryOf(wxStandardPaths::Get().GetExecutablePath().fn_str().data());
 
     m_frame = new MainFrame();
+    m_frame->SetProgramDirectory(m_programDir);
     m_frame->SetShutdown([this] { StopCapture(); });
     wxInitAllImageHandlers();
     m_frame->Show(true);

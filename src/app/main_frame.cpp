@@ -5,6 +5,7 @@
 #include "file/file_page.h"
 #include "image/image_page.h"
 #include "platform/notebook_tabs.h"
+#include "save/save_records.h"
 #include "text/text_page.h"
 
 #include <wx/app.h>
@@ -13,6 +14,7 @@
 #include <wx/sizer.h>
 
 #include <algorithm>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -73,6 +75,8 @@ MainFrame::MainFrame()
     FitToPages();
 }
 
+MainFrame::~MainFrame() = default;
+
 void MainFrame::FitToPages()
 {
     // The pages' controls are larger here than the fixed window was drawn
@@ -120,6 +124,9 @@ void MainFrame::OnClose(wxCloseEvent&)
         m_shutdown();
         m_shutdown = nullptr;
     }
+    // A save that is still writing finishes first: it reads the records.
+    if (m_saveQueue)
+        m_saveQueue->Finish();
     // Results windows have no parent, and an open one would keep the
     // program running after its main window is gone.
     std::vector<wxWindow*> others(wxTopLevelWindows.begin(), wxTopLevelWindows.end());
@@ -132,10 +139,45 @@ void MainFrame::OnClose(wxCloseEvent&)
     Destroy();
 }
 
-void MainFrame::OnSaveEverything(wxCommandEvent&) {}
-void MainFrame::OnSaveText(wxCommandEvent&) {}
-void MainFrame::OnSaveImages(wxCommandEvent&) {}
-void MainFrame::OnSaveFiles(wxCommandEvent&) {}
+void MainFrame::Save(int kind)
+{
+    // The moment of the command and the records as they are now; the
+    // writing happens elsewhere, so recording and the window go on.
+    SaveJob job;
+    job.stamp = TimeStampName(std::time(nullptr));
+    job.kind = static_cast<SaveJob::Kind>(kind);
+    job.programDir = m_programDir.empty() ? std::filesystem::current_path() : m_programDir;
+    if (job.kind == SaveJob::Kind::Everything || job.kind == SaveJob::Kind::Text)
+        job.texts = m_textPage->Texts();
+    if (job.kind == SaveJob::Kind::Everything || job.kind == SaveJob::Kind::Images)
+        job.images = m_imagePage->Images();
+    if (job.kind == SaveJob::Kind::Everything || job.kind == SaveJob::Kind::Files)
+        for (const FileRecord& file : m_filePage->Files())
+            job.storedCopies.push_back(file.storedCopy);
+    if (!m_saveQueue)
+        m_saveQueue = std::make_unique<SaveQueue>();
+    m_saveQueue->Submit(std::move(job));
+}
+
+void MainFrame::OnSaveEverything(wxCommandEvent&)
+{
+    Save(static_cast<int>(SaveJob::Kind::Everything));
+}
+
+void MainFrame::OnSaveText(wxCommandEvent&)
+{
+    Save(static_cast<int>(SaveJob::Kind::Text));
+}
+
+void MainFrame::OnSaveImages(wxCommandEvent&)
+{
+    Save(static_cast<int>(SaveJob::Kind::Images));
+}
+
+void MainFrame::OnSaveFiles(wxCommandEvent&)
+{
+    Save(static_cast<int>(SaveJob::Kind::Files));
+}
 namespace {
 
 // Every command makes a fresh dialog, shown modally and destroyed.

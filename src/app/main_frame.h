@@ -4,9 +4,12 @@
 
 #include <wx/frame.h>
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 
 class FilePage;
+class SaveQueue;
 class ImagePage;
 class TextPage;
 class wxMenu;
@@ -31,6 +34,10 @@ public:
     };
 
     MainFrame();
+    ~MainFrame() override;
+
+    // Where the save commands write: below the folder of the executable.
+    void SetProgramDirectory(std::filesystem::path dir) { m_programDir = std::move(dir); }
 
     // Runs once when the window starts to close, before any page is
     // destroyed: the place to stop everything that feeds the pages.
@@ -62,8 +69,11 @@ private:
     void OnLicense(wxCommandEvent& event);
 
     void FitToPages();
+    void Save(int kind);
 
     std::function<void()> m_shutdown;
+    std::filesystem::path m_programDir;
+    std::unique_ptr<SaveQueue> m_saveQueue;
 
     wxDECLARE_EVENT_TABLE();
 };

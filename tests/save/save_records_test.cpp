@@ -1,0 +1,168 @@
+#include "save/save_records.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/image.h>
+#include <wx/mstream.h>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+SaveJob Job(SaveJob::Kind kind, const fs::path& programDir)
+{
+    SaveJob job;
+    job.kind = kind;
+    job.programDir = programDir;
+    job.stamp = "07-03-26_14-05-09";
+    return job;
+}
+
+ImageRecord ImageOf(const wxImage& image)
+{
+    wxMemoryOutputStream out;
+    image.SaveFile(out, wxBITMAP_TYPE_PNG);
+    Bytes png(out.GetSize());
+    out.CopyTo(png.data(), png.size());
+    return MakeImageRecord(image, png);
+}
+
+std::vector<std::string> Names(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST(TimeStamp, DayFirstWithATwoDigitYear)
+{
+    const char* oldTz = std::getenv("TZ");
+    std::string saved = oldTz ? oldTz : "";
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    EXPECT_EQ(TimeStampName(1772892309), "07-03-26_14-05-09");
+    oldTz ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
+    ::tzset();
+}
+
+TEST(SaveLayout, EachCommandHasItsFoldersEvenWhenEmpty)
+{
+    TempDir dir;
+    for (auto kind : {SaveJob::Kind::Everything, SaveJob::Kind::Text, SaveJob::Kind::Images, SaveJob::Kind::Files})
+        RunSave(Job(kind, dir.Path()));
+    fs::path manual = dir / "manual-save";
+    EXPECT_EQ(Names(manual), (std::vector<std::string>{"07-03-26_14-05-09", "text"}));
+    EXPECT_EQ(Names(manual / "07-03-26_14-05-09"), (std::vector<std::string>{"files", "images", "text"}));
+    EXPECT_EQ(Names(manual / "text"), (std::vector<std::string>{"07-03-26_14-05-09"}));
+    EXPECT_TRUE(fs::is_empty(manual / "text" / "07-03-26_14-05-09"));
+    struct stat info;
+    ::stat((manual / "07-03-26_14-05-09" / "files").c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(SaveLayout, TextsAreWrittenAsTheirOwnBytes)
+{
+    TempDir dir;
+    SaveJob job = Job(SaveJob::Kind::Text, dir.Path());
+    for (int i = 1; i <= 10; ++i)
+        job.texts.push_back(MakeTextRecord("text " + std::to_string(i)));
+    job.texts[1] = MakeTextRecord("Grüße\r\nline two\nline three \xE2\x82\xAC");
+    RunSave(job);
+    fs::path folder = dir / "manual-save" / "text" / "07-03-26_14-05-09";
+    EXPECT_EQ(Names(folder).size(), 10u);
+    EXPECT_EQ(ReadFile(folder / "1.txt"), "text 1");
+    EXPECT_EQ(ReadFile(folder / "2.txt"), "Grüße\r\nline two\nline three \xE2\x82\xAC");
+    EXPECT_EQ(ReadFile(folder / "10.txt"), "text 10");
+
+    // A second command in the same second reuses the folders and replaces the files.
+    job.texts = {MakeTextRecord("again")};
+    RunSave(job);
+    EXPECT_EQ(ReadFile(folder / "1.txt"), "again");
+    EXPECT_EQ(ReadFile(folder / "2.txt"), "Grüße\r\nline two\nline three \xE2\x82\xAC");
+}
+
+TEST(SaveLayout, ImagesAreJpegsOfTheCapturedSizeOnWhite)
+{
+    TempDir dir;
+    SaveJob job = Job(SaveJob::Kind::Everything, dir.Path());
+    wxImage big(1000, 700);
+    big.SetRGB(wxRect(0, 0, 1000, 700), 200, 30, 30);
+    wxImage clear(20, 10);
+    clear.SetRGB(wxRect(0, 0, 20, 10), 0, 0, 0);
+    clear.InitAlpha();
+    for (int x = 0; x < 20; ++x)
+        for (int y = 0; y < 10; ++y)
+            clear.SetAlpha(x, y, 0);
+    job.images = {ImageOf(big), ImageOf(clear)};
+    RunSave(job);
+
+    fs::path folder = dir / "manual-save" / "07-03-26_14-05-09" / "images";
+    EXPECT_EQ(Names(folder), (std::vector<std::string>{"1.jpg", "2.jpg"}));
+    wxImage first(wxString((folder / "1.jpg").c_str()), wxBITMAP_TYPE_JPEG);
+    ASSERT_TRUE(first.IsOk());
+    EXPECT_EQ(first.GetSize(), wxSize(1000, 700));  // not the preview's size
+    wxImage second(wxString((folder / "2.jpg").c_str()), wxBITMAP_TYPE_JPEG);
+    ASSERT_TRUE(second.IsOk());
+    EXPECT_GT(second.GetRed(5, 5), 240);  // transparent comes out white, not black
+    EXPECT_GT(second.GetBlue(5, 5), 240);
+}
+
+TEST(SaveLayout, FileCopiesAreExactAndOnePerRecord)
+{
+    TempDir dir;
+    fs::path copied = dir / "copied-files";
+    for (int n : {1, 2, 3})
+        fs::create_directories(copied / std::to_string(n));
+    WriteFile(copied / "1" / "report.txt", std::string("first\0\r\n", 8));
+    WriteFile(copied / "2" / "report.txt", "second");
+    WriteFile(copied / "3" / "README", "readme");
+
+    SaveJob job = Job(SaveJob::Kind::Files, dir.Path());
+    job.storedCopies = {copied / "1" / "report.txt", copied / "2" / "report.txt", copied / "3" / "README",
+                        copied / "4" / "vanished.txt", {}};
+    RunSave(job);
+
+    fs::path folder = dir / "manual-save" / "07-03-26_14-05-09" / "files";
+    EXPECT_EQ(Names(folder), (std::vector<std::string>{"README", "report (2).txt", "report.txt"}));
+    EXPECT_EQ(ReadFile(folder / "report.txt"), std::string("first\0\r\n", 8));
+    EXPECT_EQ(ReadFile(folder / "report (2).txt"), "second");
+}
+
+TEST(SaveLayout, UniqueNamesNumberTheLaterOnes)
+{
+    std::set<std::string> used;
+    EXPECT_EQ(UniqueFileName("a.txt", used), "a.txt");
+    EXPECT_EQ(UniqueFileName("a.txt", used), "a (2).txt");
+    EXPECT_EQ(UniqueFileName("a.txt", used), "a (3).txt");
+    EXPECT_EQ(UniqueFileName("archive.tar.gz", used), "archive.tar.gz");
+    EXPECT_EQ(UniqueFileName("archive.tar.gz", used), "archive.tar (2).gz");
+    EXPECT_EQ(UniqueFileName(".bashrc", used), ".bashrc");
+    EXPECT_EQ(UniqueFileName(".bashrc", used), ".bashrc (2)");
+    EXPECT_EQ(UniqueFileName("b (2)", used), "b (2)");
+    EXPECT_EQ(UniqueFileName("b", used), "b");
+    EXPECT_EQ(UniqueFileName("b", used), "b (3)");  // "b (2)" is taken by another record
+}
+
+TEST(SaveQueue, WritesEveryJobBeforeFinishing)
+{
+    TempDir dir;
+    SaveQueue queue;
+    for (int i = 0; i < 5; ++i)
+    {
+        SaveJob job = Job(SaveJob::Kind::Text, dir.Path());
+        job.stamp = "stamp-" + std::to_string(i);
+        job.texts = {MakeTextRecord("job " + std::to_string(i))};
+        queue.Submit(std::move(job));
+    }
+    queue.Finish();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(ReadFile(dir / "manual-save" / "text" / ("stamp-" + std::to_string(i)) / "1.txt"),
+                  "job " + std::to_string(i));
+}
