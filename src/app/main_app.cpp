@@ -4,15 +4,28 @@
 #include "app/program_paths.h"
 #include "capture/clip_logger.h"
 #include "platform/clipboard_reader.h"
+#include "platform/display_backend.h"
 
 #include <wx/image.h>
+#include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 
 wxIMPLEMENT_APP(MainApp);
 
+MainApp::MainApp()
+{
+    PreferX11Backend();
+}
+
 bool MainApp::OnInit()
 {
     m_programDir = ProgramDirectoryOf(wxStandardPaths::Get().GetExecutablePath().fn_str().data());
+    if (!m_instanceLock.Acquire(m_programDir))
+    {
+        wxMessageBox("Quillory is already running from this folder.", "Quillory", wxOK | wxICON_INFORMATION);
+        return false;  // and leaves the folder to the one running
+    }
+    m_running = true;
 
     m_frame = new MainFrame();
     m_frame->SetProgramDirectory(m_programDir);
@@ -52,6 +65,7 @@ void MainApp::StopCapture()
 int MainApp::OnExit()
 {
     StopCapture();
-    DeleteDirectoryTree(CopiedFilesFolder(m_programDir));
+    if (m_running)
+        DeleteDirectoryTree(CopiedFilesFolder(m_programDir));
     return wxApp::OnExit();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/instance_lock.h"
+
 #include <wx/app.h>
 
 #include <filesystem>
@@ -12,6 +14,8 @@ class MainFrame;
 class MainApp : public wxApp
 {
 public:
+    MainApp();
+
     bool OnInit() override;
     int OnExit() override;
 
@@ -25,6 +29,8 @@ private:
     ClipLogger* m_logger = nullptr;
     std::unique_ptr<ClipboardReader> m_reader;
     std::filesystem::path m_programDir;
+    InstanceLock m_instanceLock;
+    bool m_running = false;  // this instance owns the program directory
 };
 
 wxDECLARE_APP(MainApp);

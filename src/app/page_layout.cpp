@@ -24,3 +24,15 @@ wxSizer* CentredRow(wxWindow* control)
     row->AddStretchSpacer();
     return row;
 }
+
+void DeferredRefresh::Request()
+{
+    if (m_pending)
+        return;
+    m_pending = true;
+    // Queued on the window itself, so it is dropped if the window goes first.
+    m_window->CallAfter([this] {
+        m_pending = false;
+        m_refresh();
+    });
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class wxSizer;
 class wxWindow;
 
@@ -16,3 +18,21 @@ wxSizer* BrowseRow(wxWindow* previous, wxWindow* position, wxWindow* next);
 
 // One control centred across the row.
 wxSizer* CentredRow(wxWindow* control);
+
+// Runs a window's refresh once, after the events already queued, however
+// often it is asked meanwhile: records can arrive by the thousand, and each
+// would otherwise relabel and lay out its page.
+class DeferredRefresh
+{
+public:
+    DeferredRefresh(wxWindow* window, std::function<void()> refresh)
+        : m_window(window), m_refresh(std::move(refresh))
+    {
+    }
+    void Request();
+
+private:
+    wxWindow* m_window;
+    std::function<void()> m_refresh;
+    bool m_pending = false;
+};

@@ -22,6 +22,8 @@ ReadPlan PlanRead(const std::vector<std::string>& targets, bool textOffered)
 {
     ReadPlan plan;
     plan.text = textOffered;
+    if (Offers(targets, kSecretHintTarget))
+        plan.secretHintTarget = kSecretHintTarget;
     for (const char* name : kFileListTargets)
         if (Offers(targets, name))
         {

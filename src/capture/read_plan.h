@@ -9,10 +9,18 @@
 // out not to be local files, text is next, then an image.
 struct ReadPlan
 {
+    // Set when the owner marks its content (a password manager does): the
+    // mark is read first, and marked content is never recorded.
+    std::string secretHintTarget;
     std::string fileListTarget;  // empty when no file list is offered
     bool text = false;
     std::string imageTarget;     // empty when no readable image is offered
 };
+
+// The mark password managers put beside what they copy, and its value for
+// content that must not be kept.
+constexpr const char* kSecretHintTarget = "x-kde-passwordManagerHint";
+constexpr const char* kSecretHintValue = "secret";
 
 // `targets` are the format names the owner offers; `textOffered` is the
 // platform's own judgement of whether any of them is text.

@@ -41,7 +41,11 @@ wxStaticText* MakeLabel(wxWindow* parent, const wxString& text = wxEmptyString)
 }  // namespace
 
 FilePage::FilePage(wxWindow* parent)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
+      m_countRefresh(this, [this] {
+          m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_files.size(), kWhat)));
+          Layout();
+      })
 {
     m_countLabel = MakeLabel(this, AsciiLabel(CountLabelText(0, kWhat)));
     m_previousButton = new wxButton(this, ID_PREVIOUS, "<< Previous");
@@ -148,8 +152,7 @@ void FilePage::PlaceDetails()
 void FilePage::AddFile(FileRecord file)
 {
     m_files.push_back(std::move(file));
-    m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_files.size(), kWhat)));
-    Layout();
+    m_countRefresh.Request();
 }
 
 void FilePage::OnNext(wxCommandEvent&)

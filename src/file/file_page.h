@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/browse.h"
+#include "app/page_layout.h"
 #include "file/file_record.h"
 
 #include <wx/panel.h>
@@ -65,6 +66,7 @@ private:
     wxButton* m_storedCopyButton;
     wxSizerItem* m_detailsArea = nullptr;
     BrowsePosition m_position;
+    DeferredRefresh m_countRefresh;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -25,7 +25,11 @@ const char kWhat[] = "images";
 }  // namespace
 
 ImagePage::ImagePage(wxWindow* parent)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
+      m_countRefresh(this, [this] {
+          m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_images.size(), kWhat)));
+          Layout();
+      })
 {
     m_countLabel = new wxStaticText(this, wxID_ANY, AsciiLabel(CountLabelText(0, kWhat)));
     SetLabelFont(m_countLabel);
@@ -59,8 +63,7 @@ void ImagePage::AddImage(ImageRecord image)
     if (!AcceptsImageSize(image.width, image.height))
         return;
     m_images.push_back(std::move(image));
-    m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_images.size(), kWhat)));
-    Layout();
+    m_countRefresh.Request();
 }
 
 void ImagePage::OnNext(wxCommandEvent&)

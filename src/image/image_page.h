@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/browse.h"
+#include "app/page_layout.h"
 #include "image/image_record.h"
 
 #include <wx/panel.h>
@@ -47,6 +48,7 @@ private:
     wxPanel* m_previewBox;
     wxStaticBitmap* m_preview;
     BrowsePosition m_position;
+    DeferredRefresh m_countRefresh;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -9,22 +9,35 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
 
+// How long a read may take before a newer change starts another read
+// beside it: an owner that never answers must not hold up later changes.
+constexpr gint64 kStaleReadMicroseconds = 100 * 1000;
+
+// One read at a time: a change while a read is running only marks the
+// clipboard as changed, and the next read starts when that one ends. A
+// burst of changes thus costs a few reads, not one each, and what is read
+// is always the newest content.
 struct ReaderState
 {
     GtkClipboard* clipboard = nullptr;
     ClipboardReader::Deliver deliver;
     std::string hostName;
-    std::uint64_t lastStarted = 0;    // generation of the newest change
+    std::uint64_t lastStarted = 0;    // generation of the newest read
     std::uint64_t lastDelivered = 0;  // generation of the newest snapshot sent out
     bool stopped = false;
+    bool reading = false;             // the read of generation lastStarted runs
+    gint64 readingSince = 0;
+    bool changedSinceRead = false;
+    guint staleTimer = 0;
 };
 
-// One read in flight: the steps of a read pass it along, and each step
-// gives up as soon as a newer change's snapshot has gone out.
+// One read: its steps pass it along, and each step gives up as soon as a
+// newer read's snapshot has gone out.
 struct Read
 {
     std::shared_ptr<ReaderState> state;
@@ -40,6 +53,22 @@ struct Read
     }
 };
 
+void StartRead(const std::shared_ptr<ReaderState>& state);
+
+// Every read ends here, once, whatever became of it.
+void End(Read* read)
+{
+    std::shared_ptr<ReaderState> state = std::move(read->state);
+    bool current = state->reading && read->generation == state->lastStarted;
+    delete read;
+    if (current && !state->stopped)
+    {
+        state->reading = false;
+        if (state->changedSinceRead)
+            StartRead(state);
+    }
+}
+
 void ReadTextOrImage(Read* read);
 
 void OnText(GtkClipboard*, const gchar* text, gpointer data)
@@ -47,7 +76,7 @@ void OnText(GtkClipboard*, const gchar* text, gpointer data)
     Read* read = static_cast<Read*>(data);
     if (!read->Overtaken())
         read->Deliver(text ? ClipSnapshot::OfText(text) : ClipSnapshot::Nothing());
-    delete read;
+    End(read);
 }
 
 void OnImage(GtkClipboard*, GtkSelectionData* selection, gpointer data)
@@ -65,7 +94,7 @@ void OnImage(GtkClipboard*, GtkSelectionData* selection, gpointer data)
         else
             read->Deliver(ClipSnapshot::Nothing());
     }
-    delete read;
+    End(read);
 }
 
 void OnUriList(GtkClipboard*, GtkSelectionData* selection, gpointer data)
@@ -73,7 +102,7 @@ void OnUriList(GtkClipboard*, GtkSelectionData* selection, gpointer data)
     Read* read = static_cast<Read*>(data);
     if (read->Overtaken())
     {
-        delete read;
+        End(read);
         return;
     }
     gint length = selection ? gtk_selection_data_get_length(selection) : -1;
@@ -84,7 +113,7 @@ void OnUriList(GtkClipboard*, GtkSelectionData* selection, gpointer data)
         if (paths)
         {
             read->Deliver(ClipSnapshot::OfFiles(std::move(*paths)));
-            delete read;
+            End(read);
             return;
         }
     }
@@ -102,8 +131,38 @@ void ReadTextOrImage(Read* read)
     else
     {
         read->Deliver(ClipSnapshot::Nothing());
-        delete read;
+        End(read);
     }
+}
+
+void ReadContent(Read* read)
+{
+    if (!read->plan.fileListTarget.empty())
+        gtk_clipboard_request_contents(read->state->clipboard,
+                                       gdk_atom_intern(read->plan.fileListTarget.c_str(), FALSE), OnUriList, read);
+    else
+        ReadTextOrImage(read);
+}
+
+void OnSecretHint(GtkClipboard*, GtkSelectionData* selection, gpointer data)
+{
+    Read* read = static_cast<Read*>(data);
+    if (read->Overtaken())
+    {
+        End(read);
+        return;
+    }
+    gint length = selection ? gtk_selection_data_get_length(selection) : -1;
+    const char* bytes = length > 0 ? reinterpret_cast<const char*>(gtk_selection_data_get_data(selection)) : "";
+    // A mark that can't be read counts as secret: better one record missed
+    // than a password kept.
+    if (length < 0 || std::string_view(bytes, length) == kSecretHintValue)
+    {
+        read->Deliver(ClipSnapshot::Nothing());
+        End(read);
+        return;
+    }
+    ReadContent(read);
 }
 
 void OnTargets(GtkClipboard*, GdkAtom* targets, gint count, gpointer data)
@@ -111,13 +170,13 @@ void OnTargets(GtkClipboard*, GdkAtom* targets, gint count, gpointer data)
     Read* read = static_cast<Read*>(data);
     if (read->Overtaken())
     {
-        delete read;
+        End(read);
         return;
     }
     if (!targets || count <= 0)
     {
         read->Deliver(ClipSnapshot::Nothing());
-        delete read;
+        End(read);
         return;
     }
 
@@ -130,24 +189,61 @@ void OnTargets(GtkClipboard*, GdkAtom* targets, gint count, gpointer data)
     }
     read->plan = PlanRead(names, gtk_targets_include_text(targets, count));
 
-    if (!read->plan.fileListTarget.empty())
+    if (!read->plan.secretHintTarget.empty())
         gtk_clipboard_request_contents(read->state->clipboard,
-                                       gdk_atom_intern(read->plan.fileListTarget.c_str(), FALSE), OnUriList, read);
+                                       gdk_atom_intern(read->plan.secretHintTarget.c_str(), FALSE), OnSecretHint,
+                                       read);
     else
-        ReadTextOrImage(read);
+        ReadContent(read);
 }
 
 void StartRead(const std::shared_ptr<ReaderState>& state)
 {
+    state->reading = true;
+    state->readingSince = g_get_monotonic_time();
+    state->changedSinceRead = false;
     Read* read = new Read{state, ++state->lastStarted, ReadPlan()};
     gtk_clipboard_request_targets(state->clipboard, OnTargets, read);
 }
 
+gboolean OnStaleCheck(gpointer data);
+
+void WatchForStaleRead(const std::shared_ptr<ReaderState>& state)
+{
+    if (state->staleTimer)
+        return;
+    gint64 age = g_get_monotonic_time() - state->readingSince;
+    guint wait = static_cast<guint>(std::max<gint64>(0, kStaleReadMicroseconds - age) / 1000 + 1);
+    state->staleTimer = g_timeout_add_full(
+        G_PRIORITY_DEFAULT, wait, OnStaleCheck, new std::shared_ptr<ReaderState>(state),
+        [](gpointer p) { delete static_cast<std::shared_ptr<ReaderState>*>(p); });
+}
+
+gboolean OnStaleCheck(gpointer data)
+{
+    std::shared_ptr<ReaderState> state = *static_cast<std::shared_ptr<ReaderState>*>(data);
+    state->staleTimer = 0;
+    if (state->stopped || !state->reading || !state->changedSinceRead)
+        return G_SOURCE_REMOVE;
+    if (g_get_monotonic_time() - state->readingSince >= kStaleReadMicroseconds)
+        StartRead(state);  // the slow read runs on, and counts only if it answers first
+    else
+        WatchForStaleRead(state);
+    return G_SOURCE_REMOVE;
+}
+
 void OnOwnerChange(GtkClipboard*, GdkEvent*, gpointer data)
 {
-    auto* state = static_cast<std::shared_ptr<ReaderState>*>(data);
-    if (!(*state)->stopped)
-        StartRead(*state);
+    const std::shared_ptr<ReaderState>& state = *static_cast<std::shared_ptr<ReaderState>*>(data);
+    if (state->stopped)
+        return;
+    if (!state->reading)
+    {
+        StartRead(state);
+        return;
+    }
+    state->changedSinceRead = true;
+    WatchForStaleRead(state);
 }
 
 class GtkClipboardReader : public ClipboardReader
@@ -173,6 +269,11 @@ public:
         }
         // Reads still in flight hold the state and see this when they answer.
         m_state->stopped = true;
+        if (m_state->staleTimer)
+        {
+            g_source_remove(m_state->staleTimer);
+            m_state->staleTimer = 0;
+        }
     }
 
 private:

@@ -21,7 +21,11 @@ wxBEGIN_EVENT_TABLE(TextPage, wxPanel)
 wxEND_EVENT_TABLE()
 
 TextPage::TextPage(wxWindow* parent)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
+      m_countRefresh(this, [this] {
+          m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_texts.size(), "items of text")));
+          Layout();
+      })
 {
     // Creation order is the keyboard order.
     m_preview = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxPoint(30, 160), wxSize(337, 125),
@@ -39,6 +43,7 @@ TextPage::TextPage(wxWindow* parent)
     m_previewLabel = new wxStaticText(this, wxID_ANY, "Preview:");
     SetLabelFont(m_previewLabel);
     m_copyButton = new wxButton(this, ID_COPY, "Copy to Clipboard");
+    m_previewText = TextPreview(m_preview);
 
     auto* search = new wxBoxSizer(wxHORIZONTAL);
     search->AddSpacer(kPageMargin);
@@ -67,8 +72,7 @@ TextPage::TextPage(wxWindow* parent)
 void TextPage::AddText(TextRecord text)
 {
     m_texts.push_back(std::move(text));
-    m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_texts.size(), "items of text")));
-    Layout();
+    m_countRefresh.Request();
 }
 
 void TextPage::OnNext(wxCommandEvent&)
@@ -88,7 +92,7 @@ void TextPage::ShowRecord()
     m_positionLabel->SetLabel(AsciiLabel(PositionLabelText(m_position.Position())));
     Layout();
     // The preview holds its own copy: edits there never reach the record.
-    m_preview->SetValue(wxString::FromUTF8(*m_texts[m_position.Position() - 1]));
+    m_previewText.Show(m_texts[m_position.Position() - 1]);
 }
 
 void TextPage::OnCopy(wxCommandEvent&)
@@ -97,7 +101,7 @@ void TextPage::OnCopy(wxCommandEvent&)
         return;
     if (!wxTheClipboard->Open())
         return;
-    wxTheClipboard->SetData(new wxTextDataObject(m_preview->GetValue()));
+    wxTheClipboard->SetData(new wxTextDataObject(m_previewText.TextToCopy()));
     wxTheClipboard->Close();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/browse.h"
+#include "app/page_layout.h"
+#include "text/text_preview.h"
 #include "text/text_records.h"
 
 #include <wx/panel.h>
@@ -49,6 +51,8 @@ private:
     wxButton* m_copyButton;
     wxButton* m_searchButton;
     BrowsePosition m_position;
+    DeferredRefresh m_countRefresh;
+    TextPreview m_previewText{nullptr};
 
     wxDECLARE_EVENT_TABLE();
 };

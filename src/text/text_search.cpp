@@ -31,6 +31,7 @@ TextSearch::TextSearch(TextRecords results)
     m_resultView = new wxTextCtrl(m_panel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(345, 125),
                                   wxTE_MULTILINE | wxTE_PROCESS_ENTER);
     m_copyButton = new wxButton(m_panel, ID_COPY, "Copy to Clipboard");
+    m_resultText = TextPreview(m_resultView);
 
     auto* browse = new wxBoxSizer(wxHORIZONTAL);
     browse->AddStretchSpacer();
@@ -77,13 +78,13 @@ void TextSearch::ShowResult()
 {
     m_positionLabel->SetLabel(AsciiLabel(ResultsLabelText(m_position.Position(), m_results.size())));
     m_panel->Layout();
-    m_resultView->SetValue(wxString::FromUTF8(*m_results[m_position.Position() - 1]));
+    m_resultText.Show(m_results[m_position.Position() - 1]);
 }
 
 void TextSearch::OnCopy(wxCommandEvent&)
 {
     if (!wxTheClipboard->Open())
         return;
-    wxTheClipboard->SetData(new wxTextDataObject(m_resultView->GetValue()));
+    wxTheClipboard->SetData(new wxTextDataObject(m_resultText.TextToCopy()));
     wxTheClipboard->Close();
 }

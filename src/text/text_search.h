@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/browse.h"
+#include "text/text_preview.h"
 #include "text/text_records.h"
 
 #include <wx/frame.h>
@@ -40,6 +41,7 @@ private:
     wxButton* m_copyButton;
     wxStaticText* m_positionLabel;
     wxTextCtrl* m_resultView;
+    TextPreview m_resultText{nullptr};
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -1,7 +1,10 @@
+#include "app/instance_lock.h"
 #include "app/program_paths.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 
 namespace fs = std::filesystem;
@@ -69,4 +72,16 @@ TEST(DeleteDirectoryTree, MissingFolderIsQuietlyNothing)
     TempDir temp;
     EXPECT_NO_THROW(DeleteDirectoryTree(temp.Path() / "copied-files"));
     EXPECT_TRUE(fs::exists(temp.Path()));
+}
+
+TEST(InstanceLock, OneProgramPerFolder)
+{
+    TempDir dir;
+    auto first = std::make_unique<InstanceLock>();
+    EXPECT_TRUE(first->Acquire(dir.Path()));
+    InstanceLock second;
+    EXPECT_FALSE(second.Acquire(dir.Path()));
+    EXPECT_TRUE(fs::is_empty(dir.Path()));  // nothing written into the folder
+    first.reset();
+    EXPECT_TRUE(second.Acquire(dir.Path()));
 }

@@ -80,6 +80,19 @@ def stop_clipboard_owners():
     subprocess.run(["pkill", "-x", "xclip"], stderr=subprocess.DEVNULL)
 
 
+def start_owner(*offers, never_answer=False, die_mid_incr=False, sequence=0, rate=0):
+    """A clipboard owner of our own (clip_owner.py) offering TARGET=text:VALUE
+    or TARGET=file:PATH."""
+    args = list(offers)
+    if never_answer:
+        args.insert(0, "--never-answer")
+    if die_mid_incr:
+        args.insert(0, "--die-mid-incr")
+    if sequence:
+        args = ["--sequence", str(sequence), "--rate", str(rate)] + args
+    return start_helper("clip_owner.py", *args)
+
+
 def start_helper(name, *args):
     """Starts one of the small clipboard owners written for the tests."""
     helper = subprocess.Popen([sys.executable, os.path.join(HERE, name)] + list(args),
@@ -113,6 +126,8 @@ class Quillory:
         self.app = None
 
     def start(self):
+        # The accessibility bus first, so that the program finds it when it starts.
+        pyatspi.Registry.getDesktop(0).childCount
         self.process = subprocess.Popen([self.executable], cwd=self.dir,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.app = wait_until(self._find_app, timeout=20, what="the window in the accessibility tree")
@@ -239,6 +254,25 @@ class Quillory:
 
     def wait_exit(self, timeout=5.0):
         return self.process.wait(timeout=timeout)
+
+    def answers_accelerator(self, seconds=1.0):
+        """Presses Ctrl+T ("Save All Text Entries") and waits for its folder:
+        the window handles a menu accelerator in time."""
+        parent = os.path.join(self.dir, "manual-save", "text")
+        before = set(os.listdir(parent)) if os.path.isdir(parent) else set()
+        time.sleep(1.05 - time.time() % 1)  # a second of its own, so the stamp is new
+        start = time.monotonic()
+        self.key("ctrl+t")
+        while time.monotonic() - start < seconds:
+            if os.path.isdir(parent) and set(os.listdir(parent)) - before:
+                return True
+            time.sleep(0.01)
+        return False
+
+    def count(self, page):
+        word = {"Text": "items of text", "Images": "images", "Files": "files"}[page]
+        label = self.label("You currently", page=page)
+        return int(label.split(" ")[3]) if label and word in label else None
 
     def responds_within(self, seconds):
         """Whether the GUI thread answers an accessibility query in time."""

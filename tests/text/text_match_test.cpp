@@ -1,3 +1,4 @@
+#include "text/preview_part.h"
 #include "text/text_match.h"
 
 #include <gtest/gtest.h>
@@ -42,4 +43,25 @@ TEST(TextMatch, EmptyPatternAndNoRecords)
     EXPECT_EQ(Matches({"a", ""}, ""), Found({"a", ""}));
     EXPECT_EQ(Matches({}, ""), Found{});
     EXPECT_EQ(Matches({}, "x"), Found{});
+}
+
+TEST(PreviewPart, ShortTextsShowWhole)
+{
+    std::string text = "a short note\nwith two lines";
+    EXPECT_EQ(PreviewPart(text), text);
+}
+
+TEST(PreviewPart, LongTextsAreCutAtACharacterBoundary)
+{
+    std::string text = std::string(9, 'a') + "\xE2\x82\xAC" + "tail";  // the euro sign spans bytes 9 to 11
+    EXPECT_EQ(PreviewPart(text, 10, 100), std::string(9, 'a'));
+    EXPECT_EQ(PreviewPart(text, 12, 100), std::string(9, 'a') + "\xE2\x82\xAC");
+}
+
+TEST(PreviewPart, StopsWhereARunWithoutBlanksGrowsTooLong)
+{
+    std::string words = "word word word word";
+    EXPECT_EQ(PreviewPart(words, 100, 4), words);
+    std::string blob = "head " + std::string(50, 'x') + " tail";
+    EXPECT_EQ(PreviewPart(blob, 100, 8), "head " + std::string(8, 'x'));
 }

@@ -27,7 +27,11 @@ protected:
         return label ? label->GetLabel() : wxString("(none)");
     }
 
-    void Add(const char* text) { m_page->AddText(MakeTextRecord(text)); }
+    void Add(const char* text)
+    {
+        m_page->AddText(MakeTextRecord(text));
+        Pump(1);  // the count label follows once queued events are handled
+    }
 
     wxFrame* m_frame = nullptr;
     TextPage* m_page = nullptr;
@@ -101,4 +105,21 @@ TEST_F(TextPageTest, CopyBeforeAnyRecordIsShownPutsTheEmptyPreview)
     Add("one");
     Click(m_page, TextPage::ID_COPY);
     EXPECT_EQ(RunWhilePumping("xclip -selection clipboard -o"), "");
+}
+
+TEST_F(TextPageTest, AHugeRecordIsPreviewedInPartButCopiedWhole)
+{
+    std::string huge;
+    while (huge.size() < 3 * kPreviewLimit)
+        huge += "line of a long text " + std::to_string(huge.size()) + "\n";
+    m_page->AddText(MakeTextRecord(huge));
+    Click(m_page, TextPage::ID_NEXT);
+    EXPECT_LE(m_preview->GetValue().utf8_string().size(), kPreviewLimit);
+    Click(m_page, TextPage::ID_COPY);
+    EXPECT_TRUE(RunWhilePumping("xclip -selection clipboard -o") == huge);
+
+    m_preview->AppendText("!");  // once edited, what is shown is what is copied
+    m_preview->MarkDirty();
+    Click(m_page, TextPage::ID_COPY);
+    EXPECT_EQ(RunWhilePumping("xclip -selection clipboard -o"), m_preview->GetValue().utf8_string());
 }

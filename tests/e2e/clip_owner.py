@@ -1,0 +1,131 @@
+"""A clipboard owner for the tests, in plain Xlib: offers the given targets,
+and can misbehave on purpose.
+
+  clip_owner.py [--never-answer] [--die-mid-incr] [--sequence N --rate R]
+                TARGET=text:VALUE | TARGET=file:PATH ...
+
+--sequence takes the clipboard N times, changing the text of every text
+target to VALUE followed by the change's number, R times a second (0: as
+fast as it can), and then holds the last one. Prints "ready" once it owns
+the clipboard, and "done" after a sequence.
+"""
+
+import argparse
+import os
+import sys
+import time
+
+from Xlib import X, Xatom, display
+from Xlib.protocol import event
+
+CHUNK = 200000  # below the core protocol's request size; larger data goes INCR
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--never-answer", action="store_true")
+    parser.add_argument("--die-mid-incr", action="store_true")
+    parser.add_argument("--sequence", type=int, default=0)
+    parser.add_argument("--rate", type=float, default=0)
+    parser.add_argument("offers", nargs="+")
+    args = parser.parse_args()
+
+    d = display.Display()
+    window = d.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+    clipboard = d.intern_atom("CLIPBOARD")
+    targets_atom = d.intern_atom("TARGETS")
+    incr = d.intern_atom("INCR")
+
+    offers = {}  # atom -> [bytes, is_text, base]
+    for offer in args.offers:
+        name, value = offer.split("=", 1)
+        kind, value = value.split(":", 1)
+        if kind == "file":
+            with open(value, "rb") as f:
+                data = f.read()
+        else:
+            data = value.encode()
+        offers[d.intern_atom(name)] = [data, kind == "text", data]
+
+    transfers = {}  # (requestor id, property) -> [requestor, type, data, offset]
+
+    def notify(request, prop):
+        reply = event.SelectionNotify(time=request.time, requestor=request.requestor,
+                                      selection=request.selection, target=request.target, property=prop)
+        request.requestor.send_event(reply, event_mask=0)
+
+    def serve(request):
+        if args.never_answer:
+            return
+        prop = request.property if request.property != X.NONE else request.target
+        requestor = request.requestor
+        if request.target == targets_atom:
+            requestor.change_property(prop, Xatom.ATOM, 32, [targets_atom] + list(offers))
+        elif request.target in offers:
+            data = offers[request.target][0]
+            if len(data) > CHUNK:
+                requestor.change_attributes(event_mask=X.PropertyChangeMask)
+                requestor.change_property(prop, incr, 32, [len(data)])
+                transfers[(requestor.id, prop)] = [requestor, request.target, data, 0]
+            else:
+                requestor.change_property(prop, request.target, 8, data)
+        else:
+            prop = X.NONE
+        notify(request, prop)
+
+    def next_chunk(ev):
+        key = (ev.window.id, ev.atom)
+        if ev.state != X.PropertyDelete or key not in transfers:
+            return
+        requestor, target, data, offset = transfers[key]
+        if args.die_mid_incr and offset >= len(data) // 3:
+            d.flush()
+            os._exit(0)
+        chunk = data[offset:offset + CHUNK]
+        requestor.change_property(ev.atom, target, 8, chunk)
+        if chunk:
+            transfers[key][3] = offset + len(chunk)
+        else:
+            del transfers[key]
+
+    def handle(ev):
+        if ev.type == X.SelectionRequest:
+            serve(ev)
+        elif ev.type == X.PropertyNotify:
+            next_chunk(ev)
+        elif ev.type == X.SelectionClear and not args.sequence:
+            sys.exit(0)  # another program took the clipboard
+        d.flush()
+
+    def serve_until(deadline):
+        while True:
+            while d.pending_events():
+                handle(d.next_event())
+            if time.monotonic() >= deadline:
+                return
+            time.sleep(0.0005)
+
+    window.set_selection_owner(clipboard, X.CurrentTime)
+    d.flush()
+    if d.get_selection_owner(clipboard) != window:
+        sys.exit(1)
+    print("ready", flush=True)
+
+    if args.sequence:
+        period = 1.0 / args.rate if args.rate else 0
+        next_time = time.monotonic()
+        for i in range(args.sequence):
+            for offer in offers.values():
+                if offer[1]:
+                    offer[0] = offer[2] + str(i).encode()
+            window.set_selection_owner(clipboard, X.CurrentTime)
+            d.flush()
+            next_time += period
+            serve_until(next_time)
+        print("done", flush=True)
+    while True:
+        handle(d.next_event())
+
+
+if __name__ == "__main__":
+    main()

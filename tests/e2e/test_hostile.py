@@ -1,0 +1,156 @@
+"""Clipboard owners that misbehave, and content too large or malformed: the
+program keeps working, answers its menu accelerators, and loses nothing it
+recorded before."""
+
+import os
+import time
+import urllib.parse
+
+from quillory_e2e import (QuilloryTest, main, make_png, set_clipboard, start_owner, wait_until)
+
+
+def uri(path):
+    return "file://" + urllib.parse.quote(os.fsencode(path))
+
+
+class Hostile(QuilloryTest):
+    def setUp(self):
+        super().setUp()
+        self.q.start()
+        set_clipboard("recorded before")
+        self.q.wait_label("You currently have 1 items of text saved from the clipboard")
+        self.owners = []
+
+    def owner(self, *offers, **options):
+        owner = start_owner(*offers, **options)
+        self.addCleanup(owner.kill)
+        return owner
+
+    def assert_still_working(self, texts=1, images=0, files=0):
+        self.assertEqual(self.q.process.poll(), None, "the program ended")
+        self.assertTrue(self.q.answers_accelerator(1.0), "no answer to Ctrl+T within 1 s")
+        self.assertGreaterEqual(self.q.count("Text"), texts)
+        self.assertGreaterEqual(self.q.count("Images"), images)
+        self.assertGreaterEqual(self.q.count("Files"), files)
+
+    def assert_records_next_change(self, texts):
+        set_clipboard("a change afterwards %d" % texts)
+        self.q.wait_label("You currently have %d items of text saved from the clipboard" % texts, timeout=2)
+
+    def test_owner_that_never_answers(self):
+        self.owner("UTF8_STRING=text:never", never_answer=True)
+        time.sleep(0.3)
+        self.assert_still_working()
+        self.assert_records_next_change(2)
+
+    def test_owner_that_dies_during_a_large_transfer(self):
+        path = os.path.join(self.q.dir, "large.txt")
+        with open(path, "w") as f:
+            f.write("x" * 3000000)
+        self.owner("UTF8_STRING=file:" + path, die_mid_incr=True)
+        time.sleep(0.5)
+        self.assert_still_working()
+        self.assert_records_next_change(2)
+
+    def test_fifty_megabytes_of_text(self):
+        path = os.path.join(self.q.dir, "big.txt")
+        with open(path, "wb") as f:
+            f.write(b"0123456789abcdef" * (50 * 1024 * 1024 // 16))
+        self.owner("UTF8_STRING=file:" + path)
+        self.q.wait_label("You currently have 2 items of text saved from the clipboard", timeout=60)
+        self.assert_still_working(texts=2)
+        self.q.press("Next >>")
+        self.q.press("Next >>")
+        self.q.wait_label("Currently viewing #2")
+        self.assert_still_working(texts=2)
+
+    def test_huge_image_and_bytes_that_are_no_image(self):
+        junk = os.path.join(self.q.dir, "junk.png")
+        with open(junk, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n" + os.urandom(5000))
+        owner = self.owner("image/png=file:" + junk)
+        time.sleep(0.5)
+        self.assertEqual(self.q.count("Images"), 0)
+        owner.kill()
+
+        huge = make_png(os.path.join(self.q.dir, "huge.png"), 8000, 8000, "gradient:navy-gold")
+        self.owner("image/png=file:" + huge)
+        wait_until(lambda: self.q.count("Images") == 1, timeout=60, what="the 8000 x 8000 image")
+        self.assert_still_working(images=1)
+
+    def test_ten_thousand_files(self):
+        folder = os.path.join(self.q.dir, "many")
+        os.makedirs(folder)
+        paths = []
+        for i in range(10000):
+            path = os.path.join(folder, "file %05d.txt" % i)
+            with open(path, "w") as f:
+                f.write("content %d" % i)
+            paths.append(path)
+        listing = os.path.join(self.q.dir, "list.txt")
+        with open(listing, "w") as f:
+            f.write("".join(uri(p) + "\r\n" for p in paths))
+        self.owner("text/uri-list=file:" + listing)
+        self.assert_still_working()  # while the copies are made
+        wait_until(lambda: self.q.count("Files") == 10000, timeout=120, what="10,000 file records")
+        self.assertEqual(open(os.path.join(self.q.copied_files, "10000", "file 09999.txt")).read(), "content 9999")
+        self.assert_still_working(files=10000)
+
+    def test_odd_entries_in_file_lists(self):
+        q = self.q
+        fifo = os.path.join(q.dir, "fifo")
+        os.mkfifo(fifo)
+        folder = os.path.join(q.dir, "a folder")
+        os.makedirs(folder)
+        unreadable = os.path.join(q.dir, "unreadable")
+        with open(unreadable, "w") as f:
+            f.write("private")
+        os.chmod(unreadable, 0)
+
+        # Not lists of local files: nothing is recorded as files.
+        for listing in ["https://example.org/\r\n", "file:///tmp/a%zz\r\n", "mailto:someone@example.org\r\n",
+                        uri(fifo) + "\r\nhttp://example.org/\r\n"]:
+            owner = self.owner("text/uri-list=text:" + listing)
+            time.sleep(0.3)
+            owner.kill()
+        self.assertEqual(q.count("Files"), 0)
+
+        odd = [fifo, "/dev/zero", "/dev/null", folder, os.path.join(q.dir, "vanished"), unreadable]
+        self.owner("text/uri-list=text:" + "".join(uri(p) + "\r\n" for p in odd))
+        wait_until(lambda: q.count("Files") == len(odd), timeout=5, what="a record per entry")
+        self.assert_still_working(files=len(odd))
+        self.assertFalse(os.path.exists(os.path.join(q.copied_files, "2", "zero")))
+
+    def test_a_burst_of_a_thousand_changes(self):
+        owner = self.owner("UTF8_STRING=text:burst ", sequence=1000, rate=0)
+        self.assertEqual(owner.stdout.readline().strip(), b"done")
+        self.assert_still_working()
+        # The last one, held, is recorded whatever happened to those before it.
+        wait_until(lambda: self.q.count("Text") >= 2, timeout=5, what="the burst's records")
+        self.q.press("Next >>")
+        last = self.q.count("Text")
+        for _ in range(last):
+            self.q.press("Next >>")
+        self.assertEqual(self.q.text_of(self.q.text_boxes()[0]), "burst 999")
+
+    def test_password_managers_secrets_are_never_kept(self):
+        self.owner("UTF8_STRING=text:hunter2-secret", "x-kde-passwordManagerHint=text:secret")
+        time.sleep(0.5)
+        self.assertEqual(self.q.count("Text"), 1)
+        self.assert_records_next_change(2)
+        self.q.key("ctrl+s")
+        wait_until(lambda: os.path.isdir(os.path.join(self.q.dir, "manual-save")), what="the save")
+        time.sleep(0.5)
+        for root, _, names in os.walk(self.q.dir):
+            for name in names:
+                if name.endswith(".txt"):
+                    with open(os.path.join(root, name), "rb") as f:
+                        self.assertNotIn(b"hunter2", f.read())
+
+    def test_content_marked_as_not_secret_is_kept(self):
+        self.owner("UTF8_STRING=text:plain note", "x-kde-passwordManagerHint=text:public")
+        self.q.wait_label("You currently have 2 items of text saved from the clipboard")
+
+
+if __name__ == "__main__":
+    main()
