@@ -7,11 +7,11 @@ JOBS ?= $(shell nproc)
 
 PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev \
             xvfb xauth xclip xdotool x11-utils wmctrl openbox imagemagick \
-            python3 python3-pyatspi python3-xlib at-spi2-core dbus dbus-x11
+            python3 python3-pyatspi python3-xlib at-spi2-core dbus dbus-x11 clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test test-plain test-asan test-tsan fuzz bench clean
 
 all: build
 
@@ -38,8 +38,46 @@ run: build
 	./$(BUILD)/quillory
 
 # Always on a display of its own: the tests own the clipboard and the keyboard.
-test: build
+# Every test runs in the plain build and again in an AddressSanitizer and
+# UndefinedBehaviorSanitizer build; the capture-thread tests run under
+# ThreadSanitizer too.
+test: test-plain test-asan test-tsan
+
+test-plain: build
 	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure
 
+SUPPRESSIONS := $(CURDIR)/tests/sanitizers
+ASAN_ENV := ASAN_OPTIONS=detect_leaks=1:malloc_context_size=4 \
+            LSAN_OPTIONS=suppressions=$(SUPPRESSIONS)/lsan.supp:print_suppressions=0 \
+            UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 QUILLORY_TEST_SLOWDOWN=3
+
+build-asan/CMakeCache.txt: CMakeLists.txt | deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLORY_SANITIZE=address,undefined
+
+test-asan: deps build-asan/CMakeCache.txt
+	cmake --build build-asan -j$(JOBS)
+	$(ASAN_ENV) $(XVFB) ctest --test-dir build-asan --output-on-failure
+
+build-tsan/CMakeCache.txt: CMakeLists.txt | deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLORY_SANITIZE=thread
+
+THREAD_TESTS := 'ClipLogger|Capture|SaveQueue|CopyFileData'
+test-tsan: deps build-tsan/CMakeCache.txt
+	cmake --build build-tsan -j$(JOBS) --target unit_tests
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build-tsan -R $(THREAD_TESTS) --output-on-failure
+
+# The fuzz target for file lists and names, run for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	cmake --build build-fuzz -j$(JOBS)
+	mkdir -p build-fuzz/corpus
+	cp tests/fuzz/seeds/* build-fuzz/corpus/
+	build-fuzz/file_list_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 build-fuzz/corpus
+
+# Every benchmark against the built program; writes docs/performance.md.
+bench: build
+	$(XVFB) dbus-run-session -- /usr/bin/python3 bench/run_bench.py $(BUILD) docs/performance.md
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-tsan

@@ -1,6 +1,6 @@
 // "Save Everything!" with 1,000 texts, 100 images of 1920 x 1080 and 100
 // files of 1 MB: the GUI thread's share (the snapshot of the lists) and the
-// worker's time to write it all. Usage: save_bench [FOLDER]
+// worker's time to write it all. Usage: save_bench [FOLDER [keep]]
 
 #include "file/file_record.h"
 #include "save/save_records.h"
@@ -92,6 +92,9 @@ int main(int argc, char** argv)
     std::printf("Save Everything! with 1000 texts, 100 images of 1920x1080, 100 files of 1 MB:\n");
     std::printf("  GUI thread (time stamp and snapshot of the lists): %.2f ms\n", gui);
     std::printf("  worker thread (writing everything): %.0f ms\n", worker);
-    fs::remove_all(dir);
+    if (argc > 2)  // keep what was written, for a reference copy of the same tree
+        std::printf("saved tree: %s\n", (dir / "manual-save").c_str());
+    else
+        fs::remove_all(dir);
     return 0;
 }

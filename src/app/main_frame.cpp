@@ -98,17 +98,40 @@ void MainFrame::FitToPages()
 
 void MainFrame::AddText(TextRecord text)
 {
-    CallAfter([this, text = std::move(text)]() mutable { m_textPage->AddText(std::move(text)); });
+    HandOver([this, text = std::move(text)]() mutable { m_textPage->AddText(std::move(text)); });
 }
 
 void MainFrame::AddImage(ImageRecord image)
 {
-    CallAfter([this, image = std::move(image)]() mutable { m_imagePage->AddImage(std::move(image)); });
+    HandOver([this, image = std::move(image)]() mutable { m_imagePage->AddImage(std::move(image)); });
 }
 
 void MainFrame::AddFile(FileRecord file)
 {
-    CallAfter([this, file = std::move(file)]() mutable { m_filePage->AddFile(std::move(file)); });
+    HandOver([this, file = std::move(file)]() mutable { m_filePage->AddFile(std::move(file)); });
+}
+
+void MainFrame::HandOver(std::function<void()> add)
+{
+    std::lock_guard<std::mutex> lock(m_handOverMutex);
+    m_handOvers.push_back(std::move(add));
+    if (!m_handOverQueued)
+    {
+        m_handOverQueued = true;
+        CallAfter(&MainFrame::TakeHandOvers);
+    }
+}
+
+void MainFrame::TakeHandOvers()
+{
+    std::vector<std::function<void()>> adds;
+    {
+        std::lock_guard<std::mutex> lock(m_handOverMutex);
+        adds.swap(m_handOvers);
+        m_handOverQueued = false;
+    }
+    for (auto& add : adds)
+        add();
 }
 
 void MainFrame::OnQuit(wxCommandEvent&)
@@ -136,6 +159,10 @@ void MainFrame::OnClose(wxCloseEvent&)
     // Records still on their way were captured by a thread that has now
     // stopped; the pages are about to go, so they are dropped.
     DeletePendingEvents();
+    {
+        std::lock_guard<std::mutex> lock(m_handOverMutex);
+        m_handOvers.clear();
+    }
     Destroy();
 }
 

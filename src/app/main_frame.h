@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class FilePage;
 class SaveQueue;
@@ -71,9 +73,18 @@ private:
     void FitToPages();
     void Save(int kind);
 
+    // Records cross to the GUI thread in capture order, in batches: one
+    // queued call takes everything that arrived since the last, so the
+    // window keeps up with thousands of records at once.
+    void HandOver(std::function<void()> add);
+    void TakeHandOvers();
+
     std::function<void()> m_shutdown;
     std::filesystem::path m_programDir;
     std::unique_ptr<SaveQueue> m_saveQueue;
+    std::mutex m_handOverMutex;
+    std::vector<std::function<void()>> m_handOvers;
+    bool m_handOverQueued = false;
 
     wxDECLARE_EVENT_TABLE();
 };

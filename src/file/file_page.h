@@ -6,7 +6,7 @@
 
 #include <wx/panel.h>
 
-#include <vector>
+#include <deque>
 
 class wxButton;
 class wxSizerItem;
@@ -32,7 +32,7 @@ public:
     // Appends the record; the view stays where it is.
     void AddFile(FileRecord file);
 
-    const std::vector<FileRecord>& Files() const { return m_files; }
+    const std::deque<FileRecord>& Files() const { return m_files; }
 
     bool Layout() override;
 
@@ -47,7 +47,8 @@ private:
     void PlaceDetails();
     void CopyText(const wxString& text);
 
-    std::vector<FileRecord> m_files;
+    // A deque: records are never moved once stored, however many arrive.
+    std::deque<FileRecord> m_files;
     wxStaticText* m_countLabel;
     wxStaticText* m_positionLabel;
     wxStaticText* m_captionsLabel;

@@ -1,0 +1,212 @@
+"""Runs every benchmark against the built program and writes
+docs/performance.md: each figure beside a reference measured in the same run
+on the same machine. Run by `make bench` (under Xvfb and a D-Bus session)."""
+
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
+import quillory_e2e as e  # noqa: E402
+from capture_bench import cpu_seconds, idle_cpu, latencies, percentile  # noqa: E402
+
+BUILD = os.path.abspath(sys.argv[1])
+OUT = os.path.abspath(sys.argv[2])
+WORK = tempfile.mkdtemp(prefix="quillory-bench-", dir="/var/tmp")
+rows = []
+
+
+def row(what, figure, reference, goal=""):
+    rows.append((what, figure, reference, goal))
+    print("%-55s %-40s %-40s %s" % (what, figure, reference, goal), flush=True)
+
+
+def run(command, **kw):
+    return subprocess.run(command, capture_output=True, text=True, check=True, **kw).stdout
+
+
+def timed(command):
+    start = time.perf_counter()
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def rss_kb(pid):
+    with open("/proc/%d/status" % pid) as f:
+        return int(re.search(r"VmRSS:\s+(\d+)", f.read()).group(1))
+
+
+def program():
+    e.stop_clipboard_owners()
+    q = e.Quillory()
+    q.start()
+    time.sleep(0.5)
+    return q
+
+
+def bench_idle_and_latency():
+    q = program()
+    try:
+        idle = idle_cpu(q, 10.0)
+        row("idle CPU over 10 s", "%.3f%% of one core" % idle,
+            "100% of one core (an unpaused polling loop, by construction)", "< 0.5%")
+        lat = latencies(q, 200)
+        # The reference: another client reading the same kind of change.
+        ref = []
+        for i in range(50):
+            e.set_clipboard("reference %d" % i)
+            ref.append(1000 * timed(["xclip", "-selection", "clipboard", "-o"]))
+        row("capture latency, clipboard change to record, 200 changes",
+            "p50 %.1f ms, p99 %.1f ms" % (percentile(lat, 50), percentile(lat, 99)),
+            "xclip -o reading a change: p50 %.1f ms, p99 %.1f ms" % (percentile(ref, 50), percentile(ref, 99)),
+            "p99 < 50 ms")
+    finally:
+        q.close()
+
+
+def bench_missed():
+    for rate in (50, 200):
+        q = program()
+        try:
+            changes = 200
+            owner = e.start_owner("UTF8_STRING=text:change ", sequence=changes, rate=rate)
+            owner.stdout.readline()
+            time.sleep(1.0)
+            recorded = q.count("Text")
+            owner.kill()
+            row("missed changes at %d changes/s (each held until the next)" % rate,
+                "%d of %d recorded, %d missed" % (recorded, changes, changes - recorded),
+                "%d distinct texts set" % changes, "none missed at 50/s" if rate == 50 else "")
+        finally:
+            q.close()
+            e.stop_clipboard_owners()
+
+
+def bench_search():
+    out = run([os.path.join(BUILD, "bench", "search_bench")])
+    search = re.search(r"search: ([\d.]+) ms, \d+ matches, (\d+) MB/s", out)
+    memmem = re.search(r"memmem over the same bytes: ([\d.]+) ms, \d+ hits, (\d+) MB/s", out)
+    # grep -F over the same amount of text in a file, from the page cache.
+    path = os.path.join(WORK, "records.txt")
+    with open(path, "w") as f:
+        for i in range(100000):
+            f.write(("clipboard record meeting naïve café %d " % i) * 26 + "\n")
+    timed(["grep", "-F", "-c", "Quarterly café budget", path])
+    grep = min(timed(["grep", "-F", "-c", "Quarterly café budget", path]) for _ in range(5))
+    size_mb = os.path.getsize(path) / 1e6
+    row("search, 100,000 records of 1 KB (about 100 MB)",
+        "%s ms per search, %s MB/s" % search.groups(),
+        "memmem %s ms (%s MB/s); grep -F %.0f ms (%.0f MB/s)" % (memmem.group(1), memmem.group(2), 1000 * grep,
+                                                                size_mb / grep),
+        "within 3x of memmem: %.2fx" % (float(search.group(1)) / float(memmem.group(1))))
+    window = run([os.path.join(BUILD, "bench", "search_window_bench")])
+    row("search matching all 100,000 records, window opened",
+        re.search(r"in ([\d.]+) ms", window).group(1) + " ms", "", "< 500 ms")
+
+
+def bench_copy():
+    out = run([os.path.join(BUILD, "bench", "copy_bench"), WORK, "1024", "3"])
+    m = re.search(r"CopyFileData ([\d.]+) s \((\d+) MiB/s\), cp ([\d.]+) s \((\d+) MiB/s\), ratio ([\d.]+)", out)
+    row("file copy, 1 GiB, best of 3", "%s s (%s MiB/s)" % m.group(1, 2), "cp: %s s (%s MiB/s)" % m.group(3, 4),
+        "within 10%% of cp: %s" % m.group(5))
+
+
+def bench_save():
+    out = run([os.path.join(BUILD, "bench", "save_bench"), WORK, "keep"])
+    gui = re.search(r"GUI thread.*: ([\d.]+) ms", out).group(1)
+    worker = re.search(r"worker thread.*: (\d+) ms", out).group(1)
+    tree = re.search(r"saved tree: (.*)", out).group(1)
+    reference = timed(["cp", "-r", tree, os.path.join(WORK, "copy-of-tree")])
+    row("Save Everything!: 1,000 texts, 100 images 1920x1080, 100 files of 1 MB",
+        "worker %s ms; GUI thread busy %s ms" % (worker, gui),
+        "cp -r of the written tree: %.0f ms" % (1000 * reference))
+    shutil.rmtree(os.path.dirname(tree), ignore_errors=True)
+
+
+def bench_memory():
+    q = program()
+    try:
+        def grow(make, count, settle=1.0):
+            time.sleep(settle)
+            before = rss_kb(q.process.pid)
+            for i in range(count):
+                make(i)
+            time.sleep(settle)
+            return (rss_kb(q.process.pid) - before) / count
+
+        def text(size):
+            def make(i):
+                path = os.path.join(WORK, "t.txt")
+                with open(path, "w") as f:
+                    f.write(("%08d" % i) + "x" * (size - 8))
+                e.set_clipboard_file(path, "UTF8_STRING")
+            return make
+
+        n = q.count("Text")
+        per_kb = grow(text(1024), 1000)
+        e.wait_until(lambda: q.count("Text") == n + 1000, timeout=30, what="1 KB texts")
+        row("memory per record: 1 KB text", "%.1f KB" % per_kb, "the text itself: 1.0 KB")
+        per_mb = grow(text(1024 * 1024), 40)
+        row("memory per record: 1 MB text", "%.2f MB" % (per_mb / 1024), "the text itself: 1.00 MB")
+
+        images = []
+        for i in range(20):
+            path = os.path.join(WORK, "shot%d.png" % i)
+            subprocess.run(["convert", "-size", "1920x1080", "-seed", str(i), "plasma:fractal", "-blur", "0x6",
+                            "-depth", "8", path], check=True)
+            images.append(path)
+        png = statistics.mean(os.path.getsize(p) for p in images) / 1e6
+        per_image = grow(lambda i: (e.set_clipboard_file(images[i], "image/png"), time.sleep(0.5)), len(images))
+        row("memory per record: 1920x1080 image", "%.2f MB (kept as PNG, %.2f MB on average)" % (per_image / 1024, png),
+            "decoded RGBA: %.2f MB" % (1920 * 1080 * 4 / 1e6))
+    finally:
+        q.close()
+        e.stop_clipboard_owners()
+
+
+def bench_startup():
+    folder = tempfile.mkdtemp(dir=WORK)
+    exe = os.path.join(folder, "quillory")
+    shutil.copy2(os.path.join(BUILD, "quillory"), exe)
+
+    def start_to_map(command, name):
+        start = time.perf_counter()
+        process = subprocess.Popen(command, cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(process.pid), "--name", name])
+        elapsed = time.perf_counter() - start
+        process.kill()
+        process.wait()
+        return elapsed
+
+    ours = [start_to_map([exe], "^Quillory$") for _ in range(5)]
+    xmessage = [start_to_map(["xmessage", "reference"], "xmessage") for _ in range(5)]
+    row("start-up: process start to main window mapped, median of 5", "%.0f ms" % (1000 * statistics.median(ours)),
+        "xmessage: %.0f ms" % (1000 * statistics.median(xmessage)))
+
+
+def main():
+    for bench in (bench_idle_and_latency, bench_missed, bench_search, bench_copy, bench_save, bench_memory,
+                  bench_startup):
+        try:
+            bench()
+        except Exception as error:  # one failing figure must not hide the others
+            row(bench.__name__, "failed: %s" % error, "")
+    shutil.rmtree(WORK, ignore_errors=True)
+    cpu = run(["sh", "-c", "grep -m1 'model name' /proc/cpuinfo | cut -d: -f2"]).strip()
+    with open(OUT, "w") as f:
+        f.write("# Performance\n\nMeasured by `make bench` on %s (%d cores), %s, under Xvfb. Every reference\n"
+                "was measured in the same run on the same machine.\n\n" % (cpu, os.cpu_count(),
+                                                                          time.strftime("%Y-%m-%d")))
+        f.write("| what | Quillory | reference | goal |\n|---|---|---|---|\n")
+        for r in rows:
+            f.write("| %s | %s | %s | %s |\n" % r)
+
+
+if __name__ == "__main__":
+    main()
