@@ -58,6 +58,10 @@ std::optional<std::filesystem::path> FilePathOf(std::string_view uri, std::strin
 {
     if (!StartsWithNoCase(uri, "file:"))
         return std::nullopt;
+    // Control characters have no place in a URI, and a NUL none in a path.
+    for (char c : uri)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return std::nullopt;
     std::string_view rest = uri.substr(5);
     if (rest.substr(0, 2) == "//")
     {

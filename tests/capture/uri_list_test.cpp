@@ -46,6 +46,8 @@ TEST(UriList, AnythingButLocalFilesIsNotAFileList)
     EXPECT_FALSE(Parse("file:///a%2\n"));                       // malformed escapes
     EXPECT_FALSE(Parse("file:///a%zz\n"));
     EXPECT_FALSE(Parse("file:///a%00b\n"));                     // no NUL in a path
+    EXPECT_FALSE(Parse(std::string_view("file:///a\0b\n", 12)));
+    EXPECT_FALSE(Parse("file:///a\tb\n"));
     EXPECT_FALSE(Parse("file:relative\n"));
     EXPECT_FALSE(Parse(""));
     EXPECT_FALSE(Parse("copy\n"));
