@@ -4,6 +4,7 @@
 #include "dialogs/license_dialog.h"
 #include "file/file_page.h"
 #include "image/image_page.h"
+#include "app/page_layout.h"
 #include "platform/notebook_tabs.h"
 #include "save/save_records.h"
 #include "text/text_page.h"
@@ -88,12 +89,7 @@ void MainFrame::FitToPages()
     wxSize client = m_notebook->CalcSizeFromPage(page);
 
     client.IncTo(wxSize(NotebookTabsWidth(m_notebook), 0));
-
-    wxSize frame = GetSize();
-    SetClientSize(client);
-    frame.IncTo(GetSize());
-    SetSize(frame);
-    SetSizeHints(frame, frame);
+    FixSizeToFit(this, client);
 }
 
 void MainFrame::AddText(TextRecord text)

@@ -25,6 +25,15 @@ wxSizer* CentredRow(wxWindow* control)
     return row;
 }
 
+void FixSizeToFit(wxWindow* window, const wxSize& client)
+{
+    wxSize size = window->GetSize();
+    window->SetClientSize(client);
+    size.IncTo(window->GetSize());
+    window->SetSize(size);
+    window->SetSizeHints(size, size);
+}
+
 void DeferredRefresh::Request()
 {
     if (m_pending)

@@ -19,6 +19,11 @@ wxSizer* BrowseRow(wxWindow* previous, wxWindow* position, wxWindow* next);
 // One control centred across the row.
 wxSizer* CentredRow(wxWindow* control);
 
+// Fixes a window's size: the size it was made with, grown where its content
+// needs a larger client area here, and neither resizable nor maximisable.
+class wxSize;
+void FixSizeToFit(wxWindow* window, const wxSize& client);
+
 // Runs a window's refresh once, after the events already queued, however
 // often it is asked meanwhile: records can arrive by the thousand, and each
 // would otherwise relabel and lay out its page.

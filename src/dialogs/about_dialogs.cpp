@@ -1,6 +1,7 @@
 #include "dialogs/about_dialogs.h"
 
 #include "app/labels.h"
+#include "app/page_layout.h"
 
 #include <wx/filename.h>
 #include <wx/filesys.h>
@@ -50,7 +51,7 @@ struct AboutParts
 // it, right of its text, inside the body's rectangle. The link belongs to
 // the dialog (a static text has no area of its own for children here), and
 // its place is measured from the text as this platform draws it.
-AboutParts BuildAbout(wxDialog* dialog, const char* body, const wxString& linkLabel, wxSize minimum)
+AboutParts BuildAbout(wxDialog* dialog, const char* body, const wxString& linkLabel)
 {
     AboutParts parts;
     parts.heading = new wxStaticText(dialog, wxID_ANY, "About The Software", wxPoint(10, 10));
@@ -76,12 +77,7 @@ AboutParts BuildAbout(wxDialog* dialog, const char* body, const wxString& linkLa
     wxSize link = parts.link->GetBestSize();
     parts.link->SetSize(x, y, std::min(link.x, bodyRect.GetRight() + 1 - x), std::min(link.y, lineHeight));
 
-    wxSize client(bodyRect.GetRight() + 30, bodyRect.GetBottom() + 30);
-    dialog->SetClientSize(client);
-    wxSize size = dialog->GetSize();
-    size.IncTo(minimum);
-    dialog->SetSize(size);
-    dialog->SetSizeHints(size, size);
+    FixSizeToFit(dialog, wxSize(bodyRect.GetRight() + 30, bodyRect.GetBottom() + 30));
     return parts;
 }
 
@@ -90,7 +86,7 @@ AboutParts BuildAbout(wxDialog* dialog, const char* body, const wxString& linkLa
 AboutSoftware::AboutSoftware(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, "Quillory :: About", wxDefaultPosition, wxSize(455, 250), kDialogStyle)
 {
-    AboutParts parts = BuildAbout(this, kAboutSoftwareBody, "Quillory README", wxSize(455, 250));
+    AboutParts parts = BuildAbout(this, kAboutSoftwareBody, "Quillory README");
     m_heading = parts.heading;
     m_body = parts.body;
     m_link = parts.link;
@@ -99,7 +95,7 @@ AboutSoftware::AboutSoftware(wxWindow* parent)
 AboutAuthor::AboutAuthor(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, "Quillory :: About", wxDefaultPosition, wxSize(455, 200), kDialogStyle)
 {
-    AboutParts parts = BuildAbout(this, kAboutAuthorBody, "projects", wxSize(455, 200));
+    AboutParts parts = BuildAbout(this, kAboutAuthorBody, "projects");
     m_heading = parts.heading;
     m_body = parts.body;
     m_link = parts.link;

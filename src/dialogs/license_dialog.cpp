@@ -1,6 +1,7 @@
 #include "dialogs/license_dialog.h"
 
 #include "app/labels.h"
+#include "app/page_layout.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>
@@ -28,11 +29,7 @@ LicenseDialog::LicenseDialog(wxWindow* parent)
     sizer->AddSpacer(5);
     SetSizer(sizer);
 
-    wxSize size = GetSize();
-    SetClientSize(sizer->GetMinSize());
-    size.IncTo(GetSize());
-    SetSize(size);
-    SetSizeHints(size, size);
+    FixSizeToFit(this, sizer->GetMinSize());
     Layout();
 }
 

@@ -52,12 +52,7 @@ TextSearch::TextSearch(TextRecords results)
     panel->AddSpacer(kRowGap);
     m_panel->SetSizer(panel);
 
-    // Fixed in size, but never smaller than its controls need here.
-    wxSize size = GetSize();
-    SetClientSize(panel->GetMinSize());
-    size.IncTo(GetSize());
-    SetSize(size);
-    SetSizeHints(size, size);
+    FixSizeToFit(this, panel->GetMinSize());
 
     ShowResult();
 }
