@@ -40,63 +40,47 @@ wxString ReadmeUrl()
     return wxFileSystem::FileNameToURL(readme);
 }
 
-struct AboutParts
-{
-    wxStaticText* heading;
-    wxStaticText* body;
-    wxGenericHyperlinkCtrl* link;
-};
+}  // namespace
 
 // Heading, body and a link that continues the body's last line: level with
 // it, right of its text, inside the body's rectangle. The link belongs to
 // the dialog (a static text has no area of its own for children here), and
 // its place is measured from the text as this platform draws it.
-AboutParts BuildAbout(wxDialog* dialog, const char* body, const wxString& linkLabel)
+AboutDialog::AboutDialog(wxWindow* parent, const wxSize& size, const char* body, const wxString& linkLabel)
+    : wxDialog(parent, wxID_ANY, "Quillory :: About", wxDefaultPosition, size, kDialogStyle)
 {
-    AboutParts parts;
-    parts.heading = new wxStaticText(dialog, wxID_ANY, "About The Software", wxPoint(10, 10));
-    parts.heading->SetFont(wxFont(10, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD, false,
-                                  wxEmptyString, wxFONTENCODING_DEFAULT));
-    parts.heading->SetSize(LabelTextSize(parts.heading));
-    const int bodyTop = std::max(30, 10 + parts.heading->GetBestSize().y + 4);
-    parts.body = new wxStaticText(dialog, wxID_ANY, wxString::FromUTF8(body), wxPoint(30, bodyTop));
-    SetLabelFont(parts.body);
-    parts.body->SetSize(LabelTextSize(parts.body));
+    m_heading = new wxStaticText(this, wxID_ANY, "About The Software", wxPoint(10, 10));
+    m_heading->SetFont(wxFont(10, wxFONTFAMILY_MODERN, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD, false, wxEmptyString,
+                              wxFONTENCODING_DEFAULT));
+    m_heading->SetSize(LabelTextSize(m_heading));
+    const int bodyTop = std::max(30, 10 + m_heading->GetBestSize().y + 4);
+    m_body = new wxStaticText(this, wxID_ANY, wxString::FromUTF8(body), wxPoint(30, bodyTop));
+    SetLabelFont(m_body);
+    m_body->SetSize(LabelTextSize(m_body));
 
-    const wxString text = parts.body->GetLabel();
+    const wxString text = m_body->GetLabel();
     const int lines = static_cast<int>(text.Freq('\n')) + 1;
-    const wxRect bodyRect = parts.body->GetRect();
+    const wxRect bodyRect = m_body->GetRect();
     const int lineHeight = bodyRect.height / lines;
     const wxString lastLine = text.AfterLast('\n');
-    const int x = bodyRect.x + parts.body->GetTextExtent(lastLine + " ").x;
+    const int x = bodyRect.x + m_body->GetTextExtent(lastLine + " ").x;
     const int y = bodyRect.y + (lines - 1) * lineHeight;
 
-    parts.link = new wxGenericHyperlinkCtrl(dialog, wxID_ANY, linkLabel, ReadmeUrl(), wxPoint(x, y),
-                                            wxDefaultSize, wxHL_DEFAULT_STYLE);
-    parts.link->SetFont(parts.body->GetFont());
-    wxSize link = parts.link->GetBestSize();
-    parts.link->SetSize(x, y, std::min(link.x, bodyRect.GetRight() + 1 - x), std::min(link.y, lineHeight));
+    m_link = new wxGenericHyperlinkCtrl(this, wxID_ANY, linkLabel, ReadmeUrl(), wxPoint(x, y), wxDefaultSize,
+                                        wxHL_DEFAULT_STYLE);
+    m_link->SetFont(m_body->GetFont());
+    wxSize link = m_link->GetBestSize();
+    m_link->SetSize(x, y, std::min(link.x, bodyRect.GetRight() + 1 - x), std::min(link.y, lineHeight));
 
-    FixSizeToFit(dialog, wxSize(bodyRect.GetRight() + 30, bodyRect.GetBottom() + 30));
-    return parts;
+    FixSizeToFit(this, wxSize(bodyRect.GetRight() + 30, bodyRect.GetBottom() + 30));
 }
 
-}  // namespace
-
 AboutSoftware::AboutSoftware(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Quillory :: About", wxDefaultPosition, wxSize(455, 250), kDialogStyle)
+    : AboutDialog(parent, wxSize(455, 250), kAboutSoftwareBody, "Quillory README")
 {
-    AboutParts parts = BuildAbout(this, kAboutSoftwareBody, "Quillory README");
-    m_heading = parts.heading;
-    m_body = parts.body;
-    m_link = parts.link;
 }
 
 AboutAuthor::AboutAuthor(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, "Quillory :: About", wxDefaultPosition, wxSize(455, 200), kDialogStyle)
+    : AboutDialog(parent, wxSize(455, 200), kAboutAuthorBody, "projects")
 {
-    AboutParts parts = BuildAbout(this, kAboutAuthorBody, "projects");
-    m_heading = parts.heading;
-    m_body = parts.body;
-    m_link = parts.link;
 }

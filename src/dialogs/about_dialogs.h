@@ -5,11 +5,12 @@
 class wxGenericHyperlinkCtrl;
 class wxStaticText;
 
-// "About the Software": what the program is, with a link to its README.
-class AboutSoftware : public wxDialog
+// What the two about dialogs share: a bold heading, a body of text, and a
+// link that continues the body's last line.
+class AboutDialog : public wxDialog
 {
-public:
-    explicit AboutSoftware(wxWindow* parent);
+protected:
+    AboutDialog(wxWindow* parent, const wxSize& size, const char* body, const wxString& linkLabel);
 
 private:
     wxStaticText* m_heading;
@@ -17,16 +18,18 @@ private:
     wxGenericHyperlinkCtrl* m_link;
 };
 
+// "About the Software": what the program is, with a link to its README.
+class AboutSoftware : public AboutDialog
+{
+public:
+    explicit AboutSoftware(wxWindow* parent);
+};
+
 // "About the Author": a note from the authors, with a link to the README.
-class AboutAuthor : public wxDialog
+class AboutAuthor : public AboutDialog
 {
 public:
     explicit AboutAuthor(wxWindow* parent);
-
-private:
-    wxStaticText* m_heading;
-    wxStaticText* m_body;
-    wxGenericHyperlinkCtrl* m_link;
 };
 
 // The texts of the two dialogs, joined from their pieces.
