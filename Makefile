@@ -7,22 +7,27 @@ JOBS ?= $(shell nproc)
 
 PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev \
             xvfb xauth xclip xdotool x11-utils wmctrl openbox imagemagick \
-            python3 python3-pyatspi python3-xlib at-spi2-core dbus dbus-x11 clang libclang-rt-14-dev
+            python3 python3-pyatspi python3-xlib at-spi2-core dbus dbus-x11
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps configure build run test test-plain test-asan test-tsan fuzz bench clean
+.PHONY: all deps install-missing configure build run test test-plain test-asan test-tsan fuzz bench clean
 
 all: build
 
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
 deps:
-	@missing=$$(for p in $(PACKAGES); do \
+	@$(MAKE) --no-print-directory install-missing WANTED="$(PACKAGES)"
+
+install-missing:
+	@missing=$$(for p in $(WANTED); do \
 	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; \
 	  done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installing Debian packages:" $$missing; \
 	  $(SUDO) apt-get update -qq && \
-	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
 	fi
 
 $(BUILD)/CMakeCache.txt: CMakeLists.txt | deps
@@ -69,6 +74,7 @@ test-tsan: deps build-tsan/CMakeCache.txt
 # The fuzz target for file lists and names, run for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
 fuzz: deps
+	@$(MAKE) --no-print-directory install-missing WANTED="$(FUZZ_PACKAGES)"
 	cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 	cmake --build build-fuzz -j$(JOBS)
 	mkdir -p build-fuzz/corpus
