@@ -120,14 +120,26 @@ bool CopyFileData(const std::filesystem::path& source, const std::filesystem::pa
         destinationStatus.st_ino == sourceStatus.st_ino)
         return true;
 
+    return ReplaceFile(destination, sourceStatus.st_mode & 07777,
+                       [&](int out) { return CopyBytes(in.Get(), out, stop); });
+}
+
+bool ReplaceFile(const std::filesystem::path& destination, unsigned mode, const std::function<bool(int fd)>& write)
+{
     std::string partial = destination.native() + ".partial-XXXXXX";
     FileDescriptor out(::mkostemp(partial.data(), O_CLOEXEC));
     if (out.Get() < 0)
         return false;
-    bool ok = CopyBytes(in.Get(), out.Get(), stop) && ::fchmod(out.Get(), sourceStatus.st_mode & 07777) == 0;
+    bool ok = write(out.Get()) && ::fchmod(out.Get(), mode) == 0;
     ok = out.Close() && ok;
     if (ok && ::rename(partial.c_str(), destination.c_str()) == 0)
         return true;
     ::unlink(partial.c_str());
     return false;
+}
+
+bool ReplaceFileWith(const std::filesystem::path& destination, const void* data, size_t size)
+{
+    return ReplaceFile(destination, 0644,
+                       [&](int out) { return WriteAll(out, static_cast<const char*>(data), size); });
 }

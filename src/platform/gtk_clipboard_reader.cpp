@@ -6,11 +6,14 @@
 
 #include "capture/read_plan.h"
 #include "capture/uri_list.h"
+#include "image/image_record.h"
 
 #include <gtk/gtk.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 namespace {
 
@@ -71,6 +74,21 @@ void End(Read* read)
 
 void ReadTextOrImage(Read* read);
 
+// What a request for a target brought; nullopt when it failed.
+std::optional<std::string_view> Contents(GtkSelectionData* selection)
+{
+    gint length = selection ? gtk_selection_data_get_length(selection) : -1;
+    if (length < 0)
+        return std::nullopt;
+    const guchar* data = gtk_selection_data_get_data(selection);
+    return std::string_view(reinterpret_cast<const char*>(data), data ? length : 0);
+}
+
+void RequestTarget(Read* read, const std::string& target, GtkClipboardReceivedFunc received)
+{
+    gtk_clipboard_request_contents(read->state->clipboard, gdk_atom_intern(target.c_str(), FALSE), received, read);
+}
+
 void OnText(GtkClipboard*, const gchar* text, gpointer data)
 {
     Read* read = static_cast<Read*>(data);
@@ -84,13 +102,9 @@ void OnImage(GtkClipboard*, GtkSelectionData* selection, gpointer data)
     Read* read = static_cast<Read*>(data);
     if (!read->Overtaken())
     {
-        gint length = selection ? gtk_selection_data_get_length(selection) : -1;
-        if (length > 0)
-        {
-            const guchar* bytes = gtk_selection_data_get_data(selection);
-            read->Deliver(ClipSnapshot::OfImage(std::vector<unsigned char>(bytes, bytes + length),
-                                                read->plan.imageTarget));
-        }
+        std::optional<std::string_view> bytes = Contents(selection);
+        if (bytes && !bytes->empty())
+            read->Deliver(ClipSnapshot::OfImage(Bytes(bytes->begin(), bytes->end()), read->plan.imageTarget));
         else
             read->Deliver(ClipSnapshot::Nothing());
     }
@@ -105,17 +119,12 @@ void OnUriList(GtkClipboard*, GtkSelectionData* selection, gpointer data)
         End(read);
         return;
     }
-    gint length = selection ? gtk_selection_data_get_length(selection) : -1;
-    if (length > 0)
+    std::optional<std::string_view> bytes = Contents(selection);
+    if (auto paths = bytes ? ParseFileUriList(*bytes, read->state->hostName) : std::nullopt)
     {
-        const char* bytes = reinterpret_cast<const char*>(gtk_selection_data_get_data(selection));
-        auto paths = ParseFileUriList(std::string_view(bytes, length), read->state->hostName);
-        if (paths)
-        {
-            read->Deliver(ClipSnapshot::OfFiles(std::move(*paths)));
-            End(read);
-            return;
-        }
+        read->Deliver(ClipSnapshot::OfFiles(std::move(*paths)));
+        End(read);
+        return;
     }
     // Not a list of local files: what else the clipboard offers decides.
     ReadTextOrImage(read);
@@ -126,8 +135,7 @@ void ReadTextOrImage(Read* read)
     if (read->plan.text)
         gtk_clipboard_request_text(read->state->clipboard, OnText, read);
     else if (!read->plan.imageTarget.empty())
-        gtk_clipboard_request_contents(read->state->clipboard, gdk_atom_intern(read->plan.imageTarget.c_str(), FALSE),
-                                       OnImage, read);
+        RequestTarget(read, read->plan.imageTarget, OnImage);
     else
     {
         read->Deliver(ClipSnapshot::Nothing());
@@ -138,8 +146,7 @@ void ReadTextOrImage(Read* read)
 void ReadContent(Read* read)
 {
     if (!read->plan.fileListTarget.empty())
-        gtk_clipboard_request_contents(read->state->clipboard,
-                                       gdk_atom_intern(read->plan.fileListTarget.c_str(), FALSE), OnUriList, read);
+        RequestTarget(read, read->plan.fileListTarget, OnUriList);
     else
         ReadTextOrImage(read);
 }
@@ -152,11 +159,10 @@ void OnSecretHint(GtkClipboard*, GtkSelectionData* selection, gpointer data)
         End(read);
         return;
     }
-    gint length = selection ? gtk_selection_data_get_length(selection) : -1;
-    const char* bytes = length > 0 ? reinterpret_cast<const char*>(gtk_selection_data_get_data(selection)) : "";
     // A mark that can't be read counts as secret: better one record missed
     // than a password kept.
-    if (length < 0 || std::string_view(bytes, length) == kSecretHintValue)
+    std::optional<std::string_view> mark = Contents(selection);
+    if (!mark || *mark == kSecretHintValue)
     {
         read->Deliver(ClipSnapshot::Nothing());
         End(read);
@@ -190,9 +196,7 @@ void OnTargets(GtkClipboard*, GdkAtom* targets, gint count, gpointer data)
     read->plan = PlanRead(names, gtk_targets_include_text(targets, count));
 
     if (!read->plan.secretHintTarget.empty())
-        gtk_clipboard_request_contents(read->state->clipboard,
-                                       gdk_atom_intern(read->plan.secretHintTarget.c_str(), FALSE), OnSecretHint,
-                                       read);
+        RequestTarget(read, read->plan.secretHintTarget, OnSecretHint);
     else
         ReadContent(read);
 }

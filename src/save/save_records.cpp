@@ -7,10 +7,6 @@
 #include <wx/log.h>
 #include <wx/mstream.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 namespace fs = std::filesystem;
 
@@ -19,35 +15,6 @@ namespace {
 fs::path ManualSaveFolder(const SaveJob& job)
 {
     return job.programDir / "manual-save";
-}
-
-// Writes the bytes to `path` through a file beside it that is renamed into
-// place, so that a failed write leaves no truncated file.
-bool WriteWhole(const fs::path& path, const void* data, size_t size)
-{
-    std::string partial = path.native() + ".partial-XXXXXX";
-    int fd = ::mkostemp(partial.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const char* bytes = static_cast<const char*>(data);
-    bool ok = ::fchmod(fd, 0644) == 0;
-    while (ok && size > 0)
-    {
-        ssize_t written = ::write(fd, bytes, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        ok = written > 0;
-        if (ok)
-        {
-            bytes += written;
-            size -= static_cast<size_t>(written);
-        }
-    }
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(partial.c_str(), path.c_str()) == 0)
-        return true;
-    ::unlink(partial.c_str());
-    return false;
 }
 
 // JPEG has no alpha: transparent pixels are laid on white, not left to
@@ -77,7 +44,7 @@ void SaveTexts(const SaveJob& job, const fs::path& folder)
     for (size_t n = 1; n <= job.texts.size(); ++n)
     {
         const std::string& text = *job.texts[n - 1];
-        WriteWhole(folder / (std::to_string(n) + ".txt"), text.data(), text.size());
+        ReplaceFileWith(folder / (std::to_string(n) + ".txt"), text.data(), text.size());
     }
 }
 
@@ -95,7 +62,7 @@ void SaveImages(const SaveJob& job, const fs::path& folder)
             continue;
         Bytes jpeg(out.GetSize());
         out.CopyTo(jpeg.data(), jpeg.size());
-        WriteWhole(folder / (std::to_string(n) + ".jpg"), jpeg.data(), jpeg.size());
+        ReplaceFileWith(folder / (std::to_string(n) + ".jpg"), jpeg.data(), jpeg.size());
     }
 }
 
