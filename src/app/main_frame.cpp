@@ -13,6 +13,7 @@
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
+#include <wx/timer.h>
 
 #include <algorithm>
 #include <ctime>
@@ -23,6 +24,23 @@ namespace {
 const wxString kTextTab = wxString(' ', 16) + "Text" + wxString(' ', 16);
 const wxString kImagesTab = wxString(' ', 16) + "Images" + wxString(' ', 16);
 const wxString kFilesTab = wxString(' ', 16) + "Files" + wxString(' ', 17);
+
+// Records that arrive in a burst (a list of thousands of files) are taken
+// at most this often. Each take is queued behind the events already waiting,
+// and the toolkit works through that queue until it is empty: taken as fast
+// as they come, they would keep it from ever reaching keys and redraws.
+constexpr std::chrono::milliseconds kHandOverInterval(10);
+
+// A timer that calls back, so the frame needs no timer event of its own.
+class OneShotTimer : public wxTimer
+{
+public:
+    explicit OneShotTimer(std::function<void()> notify) : m_notify(std::move(notify)) {}
+    void Notify() override { m_notify(); }
+
+private:
+    std::function<void()> m_notify;
+};
 
 constexpr long kFixedFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN;
 
@@ -120,6 +138,23 @@ void MainFrame::HandOver(std::function<void()> add)
 
 void MainFrame::TakeHandOvers()
 {
+    auto since = std::chrono::steady_clock::now() - m_lastHandOvers;
+    if (since >= kHandOverInterval)
+    {
+        RunHandOvers();
+        return;
+    }
+    // Too soon after the last take: wait, outside the event queue, so that
+    // whatever else is waiting runs first. Later hand-overs join this one.
+    if (!m_handOverTimer)
+        m_handOverTimer = std::make_unique<OneShotTimer>([this] { RunHandOvers(); });
+    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kHandOverInterval - since);
+    m_handOverTimer->StartOnce(std::max<int>(1, static_cast<int>(wait.count())));
+}
+
+void MainFrame::RunHandOvers()
+{
+    m_lastHandOvers = std::chrono::steady_clock::now();
     std::vector<std::function<void()>> adds;
     {
         std::lock_guard<std::mutex> lock(m_handOverMutex);
@@ -155,6 +190,8 @@ void MainFrame::OnClose(wxCloseEvent&)
     // Records still on their way were captured by a thread that has now
     // stopped; the pages are about to go, so they are dropped.
     DeletePendingEvents();
+    if (m_handOverTimer)
+        m_handOverTimer->Stop();
     {
         std::lock_guard<std::mutex> lock(m_handOverMutex);
         m_handOvers.clear();

@@ -4,6 +4,7 @@
 
 #include <wx/frame.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@ class TextPage;
 class wxMenu;
 class wxMenuBar;
 class wxNotebook;
+class wxTimer;
 
 // The main window: a notebook of the three record pages and three menus.
 // It is also where the capture thread's records enter the GUI thread.
@@ -78,6 +80,7 @@ private:
     // window keeps up with thousands of records at once.
     void HandOver(std::function<void()> add);
     void TakeHandOvers();
+    void RunHandOvers();
 
     std::function<void()> m_shutdown;
     std::filesystem::path m_programDir;
@@ -85,6 +88,8 @@ private:
     std::mutex m_handOverMutex;
     std::vector<std::function<void()>> m_handOvers;
     bool m_handOverQueued = false;
+    std::chrono::steady_clock::time_point m_lastHandOvers;
+    std::unique_ptr<wxTimer> m_handOverTimer;
 
     wxDECLARE_EVENT_TABLE();
 };
