@@ -10,7 +10,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
@@ -94,17 +93,7 @@ def bench_missed():
 def bench_file_burst():
     q = program()
     try:
-        folder = os.path.join(q.dir, "many")
-        os.makedirs(folder)
-        uris = []
-        for i in range(10000):
-            path = os.path.join(folder, "file %05d.txt" % i)
-            with open(path, "w") as f:
-                f.write("content %d" % i)
-            uris.append("file://" + urllib.parse.quote(path) + "\r\n")
-        listing = os.path.join(q.dir, "list.txt")
-        with open(listing, "w") as f:
-            f.write("".join(uris))
+        listing = e.make_file_list(os.path.join(q.dir, "many"), 10000)
         label = q.find("label", prefix="You currently", root=q.page("Files"))
         idle, _, _ = probe(label, lambda name: False, limit=2.0)
         owner = e.start_owner("text/uri-list=file:" + listing)

@@ -10,6 +10,7 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.parse
 
 import pyatspi
 
@@ -51,6 +52,26 @@ def set_clipboard(data, target=None):
 def make_png(path, width, height, pattern="gradient:red-blue"):
     subprocess.run(["convert", "-size", "%dx%d" % (width, height), pattern, path], check=True, timeout=30)
     return path
+
+
+def uri_list(paths):
+    """A text/uri-list as file managers offer it."""
+    return "".join("file://" + urllib.parse.quote(os.fsencode(p)) + "\r\n" for p in paths)
+
+
+def make_file_list(folder, count):
+    """Writes `count` small files into `folder` and a text/uri-list naming
+    them all; returns the list's path."""
+    os.makedirs(folder)
+    paths = []
+    for i in range(count):
+        paths.append(os.path.join(folder, "file %05d.txt" % i))
+        with open(paths[-1], "w") as f:
+            f.write("content %d" % i)
+    listing = folder + ".uri-list"
+    with open(listing, "w") as f:
+        f.write(uri_list(paths))
+    return listing
 
 
 def png_size(data):

@@ -8,7 +8,6 @@ import os
 import subprocess
 import sys
 import time
-import urllib.parse
 
 import quillory_e2e as e
 
@@ -59,7 +58,7 @@ def main():
         report = os.path.join(q.dir, "Quarterly report.txt")
         with open(report, "w") as f:
             f.write("Revenue grew in every region.\n" * 200)
-        e.set_clipboard("file://" + urllib.parse.quote(report) + "\r\n", "text/uri-list")
+        e.set_clipboard(e.uri_list([report]), "text/uri-list")
         q.wait_label("You currently have 1 files saved from the clipboard", page="Files")
         select_tab(q, 2)
         q.press("Next >>", page="Files")

@@ -1,12 +1,7 @@
 import os
 import time
-import urllib.parse
 
-from quillory_e2e import QuilloryTest, get_clipboard, main, set_clipboard, wait_until
-
-
-def uri_list(paths):
-    return "".join("file://" + urllib.parse.quote(os.fsencode(p)) + "\r\n" for p in paths)
+from quillory_e2e import QuilloryTest, get_clipboard, main, set_clipboard, uri_list, wait_until
 
 
 class FileCapture(QuilloryTest):

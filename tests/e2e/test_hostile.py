@@ -4,13 +4,9 @@ recorded before."""
 
 import os
 import time
-import urllib.parse
 
-from quillory_e2e import (SLOWDOWN, QuilloryTest, main, make_png, set_clipboard, start_owner, wait_until)
-
-
-def uri(path):
-    return "file://" + urllib.parse.quote(os.fsencode(path))
+from quillory_e2e import (SLOWDOWN, QuilloryTest, main, make_file_list, make_png, set_clipboard, start_owner, uri_list,
+                          wait_until)
 
 
 class Hostile(QuilloryTest):
@@ -79,17 +75,7 @@ class Hostile(QuilloryTest):
         self.assert_still_working(images=1)
 
     def test_ten_thousand_files(self):
-        folder = os.path.join(self.q.dir, "many")
-        os.makedirs(folder)
-        paths = []
-        for i in range(10000):
-            path = os.path.join(folder, "file %05d.txt" % i)
-            with open(path, "w") as f:
-                f.write("content %d" % i)
-            paths.append(path)
-        listing = os.path.join(self.q.dir, "list.txt")
-        with open(listing, "w") as f:
-            f.write("".join(uri(p) + "\r\n" for p in paths))
+        listing = make_file_list(os.path.join(self.q.dir, "many"), 10000)
         label = self.q.find("label", prefix="You currently", root=self.q.page("Files"))
         self.owner("text/uri-list=file:" + listing)
         # The window answers all along while the copies are made: records that
@@ -117,14 +103,14 @@ class Hostile(QuilloryTest):
 
         # Not lists of local files: nothing is recorded as files.
         for listing in ["https://example.org/\r\n", "file:///tmp/a%zz\r\n", "mailto:someone@example.org\r\n",
-                        uri(fifo) + "\r\nhttp://example.org/\r\n"]:
+                        uri_list([fifo]) + "http://example.org/\r\n"]:
             owner = self.owner("text/uri-list=text:" + listing)
             time.sleep(0.3)
             owner.kill()
         self.assertEqual(q.count("Files"), 0)
 
         odd = [fifo, "/dev/zero", "/dev/null", folder, os.path.join(q.dir, "vanished"), unreadable]
-        self.owner("text/uri-list=text:" + "".join(uri(p) + "\r\n" for p in odd))
+        self.owner("text/uri-list=text:" + uri_list(odd))
         wait_until(lambda: q.count("Files") == len(odd), timeout=5, what="a record per entry")
         self.assert_still_working(files=len(odd))
         self.assertFalse(os.path.exists(os.path.join(q.copied_files, "2", "zero")))

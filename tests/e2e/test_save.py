@@ -1,8 +1,7 @@
 import glob
 import os
-import urllib.parse
 
-from quillory_e2e import QuilloryTest, main, make_png, set_clipboard, set_clipboard_file, wait_until
+from quillory_e2e import QuilloryTest, main, make_png, set_clipboard, set_clipboard_file, uri_list, wait_until
 
 
 class Save(QuilloryTest):
@@ -18,7 +17,7 @@ class Save(QuilloryTest):
         q.wait_label("You currently have 1 items of text saved from the clipboard")
         set_clipboard_file(picture, "image/png")
         q.wait_label("You currently have 1 images saved from the clipboard", page="Images")
-        set_clipboard("file://" + urllib.parse.quote(original) + "\r\n", "text/uri-list")
+        set_clipboard(uri_list([original]), "text/uri-list")
         q.wait_label("You currently have 1 files saved from the clipboard", page="Files")
 
         q.key("ctrl+s")
