@@ -267,8 +267,8 @@ class Quillory:
         return sorted(subprocess.run(["xdotool", "getwindowname", w], capture_output=True, text=True,
                                      timeout=10).stdout.strip() for w in out)
 
-    def key(self, keys):
-        window = self.x_window()
+    def key(self, keys, window=None):
+        window = window or self.x_window()
         subprocess.run(["xdotool", "windowfocus", "--sync", str(window), "key", "--clearmodifiers", keys],
                        check=True, timeout=10)
 
@@ -284,9 +284,10 @@ class Quillory:
         the window handles a menu accelerator in time."""
         parent = os.path.join(self.dir, "manual-save", "text")
         before = set(os.listdir(parent)) if os.path.isdir(parent) else set()
+        window = self.x_window()
         time.sleep(1.05 - time.time() % 1)  # a second of its own, so the stamp is new
         start = time.monotonic()
-        self.key("ctrl+t")
+        self.key("ctrl+t", window)
         while time.monotonic() - start < seconds * SLOWDOWN:
             if os.path.isdir(parent) and set(os.listdir(parent)) - before:
                 return True
