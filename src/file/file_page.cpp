@@ -2,10 +2,10 @@
 
 #include "app/labels.h"
 #include "app/page_layout.h"
+#include "platform/clipboard_writer.h"
 #include "capture/uri_list.h"
 
 #include <wx/button.h>
-#include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -189,8 +189,6 @@ void FilePage::OnCopy(wxCommandEvent&)
     const FileRecord& record = m_files[m_position.Position() - 1];
     if (record.storedCopy.empty())
         return;
-    if (!wxTheClipboard->Open())
-        return;
     // The stored copy as a file that file managers paste, in both forms
     // they read.
     std::string uri = FileUri(record.storedCopy);
@@ -203,24 +201,16 @@ void FilePage::OnCopy(wxCommandEvent&)
     std::string copied = "copy\n" + uri;
     gnome->SetData(copied.size(), copied.data());
     files->Add(gnome);
-    wxTheClipboard->SetData(files);
-    wxTheClipboard->Close();
+    PutOnClipboard(files);
 }
 
 void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
 {
-    CopyText(m_originalLocationBox->GetValue());
+    PutTextOnClipboard(m_originalLocationBox->GetValue());
 }
 
 void FilePage::OnCopyStoredLocation(wxCommandEvent&)
 {
-    CopyText(m_storedLocationBox->GetValue());
+    PutTextOnClipboard(m_storedLocationBox->GetValue());
 }
 
-void FilePage::CopyText(const wxString& text)
-{
-    if (!wxTheClipboard->Open())
-        return;
-    wxTheClipboard->SetData(new wxTextDataObject(text));
-    wxTheClipboard->Close();
-}

@@ -45,7 +45,6 @@ public:
 private:
     void ShowRecord();
     void PlaceDetails();
-    void CopyText(const wxString& text);
 
     // A deque: records are never moved once stored, however many arrive.
     std::deque<FileRecord> m_files;

@@ -2,10 +2,10 @@
 
 #include "app/labels.h"
 #include "app/page_layout.h"
+#include "platform/clipboard_writer.h"
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
-#include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/image.h>
 #include <wx/sizer.h>
@@ -94,15 +94,10 @@ void ImagePage::OnCopy(wxCommandEvent&)
 {
     if (m_position.Position() == 0)
         return;
-    if (wxTheClipboard->IsOpened())
-        return;
-    if (!wxTheClipboard->Open())
-        return;
     // The full-size record, in the PNG it is kept as: no decoding and
     // re-encoding of a large image on the GUI thread.
     const ImageRecord& record = m_images[m_position.Position() - 1];
     auto* data = new wxCustomDataObject(wxDataFormat("image/png"));
     data->SetData(record.png->size(), record.png->data());
-    wxTheClipboard->SetData(data);
-    wxTheClipboard->Close();
+    PutOnClipboard(data);
 }

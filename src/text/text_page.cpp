@@ -2,12 +2,11 @@
 
 #include "app/labels.h"
 #include "app/page_layout.h"
+#include "platform/clipboard_writer.h"
 #include "text/text_match.h"
 #include "text/text_search.h"
 
 #include <wx/button.h>
-#include <wx/clipbrd.h>
-#include <wx/dataobj.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -97,12 +96,7 @@ void TextPage::ShowRecord()
 
 void TextPage::OnCopy(wxCommandEvent&)
 {
-    if (wxTheClipboard->IsOpened())
-        return;
-    if (!wxTheClipboard->Open())
-        return;
-    wxTheClipboard->SetData(new wxTextDataObject(m_previewText.TextToCopy()));
-    wxTheClipboard->Close();
+    PutTextOnClipboard(m_previewText.TextToCopy());
 }
 
 void TextPage::OnSearch(wxCommandEvent&)

@@ -2,10 +2,9 @@
 
 #include "app/labels.h"
 #include "app/page_layout.h"
+#include "platform/clipboard_writer.h"
 
 #include <wx/button.h>
-#include <wx/clipbrd.h>
-#include <wx/dataobj.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -78,8 +77,5 @@ void TextSearch::ShowResult()
 
 void TextSearch::OnCopy(wxCommandEvent&)
 {
-    if (!wxTheClipboard->Open())
-        return;
-    wxTheClipboard->SetData(new wxTextDataObject(m_resultText.TextToCopy()));
-    wxTheClipboard->Close();
+    PutTextOnClipboard(m_resultText.TextToCopy());
 }
