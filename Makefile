@@ -66,24 +66,35 @@ test-asan: deps build-asan/CMakeCache.txt
 build-tsan/CMakeCache.txt: CMakeLists.txt | deps
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLORY_SANITIZE=thread
 
-THREAD_TESTS := 'ClipLogger|Capture|SaveQueue|CopyFileData'
+THREAD_TESTS := 'ClipLogger|Capture|SaveQueue|CopyFileData|RecordInbox'
 test-tsan: deps build-tsan/CMakeCache.txt
 	cmake --build build-tsan -j$(JOBS) --target unit_tests
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build-tsan -R $(THREAD_TESTS) --output-on-failure
 
-# The fuzz target for file lists and names, run for FUZZ_SECONDS.
+# The fuzz targets (file lists and names, image decoding, text conversion),
+# each run for FUZZ_SECONDS from its seeds; the image target also starts from
+# every input the decoders once crashed on.
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := file_list text image
 fuzz: deps
 	@$(MAKE) --no-print-directory install-missing WANTED="$(FUZZ_PACKAGES)"
 	cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 	cmake --build build-fuzz -j$(JOBS)
-	mkdir -p build-fuzz/corpus
-	cp tests/fuzz/seeds/* build-fuzz/corpus/
-	build-fuzz/file_list_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 build-fuzz/corpus
+	for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus-$$t && cp tests/fuzz/seeds/$$t/* build-fuzz/corpus-$$t/ || exit 1; \
+	done
+	cp tests/image/refused/* build-fuzz/corpus-image/
+	for t in $(FUZZ_TARGETS); do \
+	  echo "== $${t}_fuzz for $(FUZZ_SECONDS) s"; \
+	  build-fuzz/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 -rss_limit_mb=4096 \
+	    -artifact_prefix=build-fuzz/crash-$$t- build-fuzz/corpus-$$t > build-fuzz/$$t.log 2>&1; rc=$$?; \
+	  grep -E '^(#[0-9]+ +DONE|Done [0-9]+ runs)' build-fuzz/$$t.log; tail -n 2 build-fuzz/$$t.log; \
+	  [ $$rc = 0 ] || exit $$rc; \
+	done
 
 # Every benchmark against the built program; writes docs/performance.md.
 bench: build
 	$(XVFB) dbus-run-session -- /usr/bin/python3 bench/run_bench.py $(BUILD) docs/performance.md
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz

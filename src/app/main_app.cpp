@@ -3,14 +3,33 @@
 #include "app/main_frame.h"
 #include "app/program_paths.h"
 #include "capture/clip_logger.h"
+#include "capture/record_inbox.h"
+#include "file/stored_copies.h"
+#include "image/image_record.h"
 #include "platform/clipboard_reader.h"
 #include "platform/display_backend.h"
+#include "platform/session_watch.h"
 
-#include <wx/image.h>
+#include <wx/dialog.h>
 #include <wx/msgdlg.h>
-#include <wx/stdpaths.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 
 wxIMPLEMENT_APP(MainApp);
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Quitting ends the program within a second: a save gets half of it to
+// finish, and what still runs after most of it is let go.
+constexpr std::chrono::milliseconds kSaveGrace(500);
+constexpr std::chrono::milliseconds kStopLimit(800);
+
+}  // namespace
 
 MainApp::MainApp()
 {
@@ -19,7 +38,7 @@ MainApp::MainApp()
 
 bool MainApp::OnInit()
 {
-    m_programDir = ProgramDirectoryOf(wxStandardPaths::Get().GetExecutablePath().fn_str().data());
+    m_programDir = ProgramDirectoryOf(ExecutablePath(argc > 0 ? argv[0].ToStdString() : std::string()));
     if (!m_instanceLock.Acquire(m_programDir))
     {
         wxMessageBox("Quillory is already running from this folder.", "Quillory", wxOK | wxICON_INFORMATION);
@@ -27,13 +46,40 @@ bool MainApp::OnInit()
     }
     m_running = true;
 
+    // What a run that was killed left behind goes first; a name taken by
+    // anything that is not our own folder is left alone and not used.
+    const std::filesystem::path copiedFiles = CopiedFilesFolder(m_programDir);
+    m_store = std::make_unique<StoredCopies>(copiedFiles);
+    StoredCopies::Found found = StoredCopies::Examine(copiedFiles);
+    if (found == StoredCopies::Found::Ours)
+        StoredCopies::RemoveIfOurs(copiedFiles);
+    else if (found == StoredCopies::Found::Taken)
+        m_store->Disable();
+
     m_frame = new MainFrame();
     m_frame->SetProgramDirectory(m_programDir);
-    m_frame->SetShutdown([this] { StopCapture(); });
-    wxInitAllImageHandlers();
+    m_frame->Bind(wxEVT_CLOSE_WINDOW, &MainApp::OnFrameClose, this);
+    RegisterImageHandlers();
     m_frame->Show(true);
 
-    m_logger = new ClipLogger(m_frame, CopiedFilesFolder(m_programDir));
+    WatchQuitSignals([this] { RequestQuit(); });
+    WatchDisplayLoss([this] { Shutdown(); });
+
+    if (found == StoredCopies::Found::Taken)
+    {
+        wxString message = "Quillory keeps a copy of every file it records in\n\n" +
+                           wxString(copiedFiles.c_str(), *wxConvFileName) +
+                           "\n\nbut that name is taken by something that is not a folder of its own. Files will be "
+                           "recorded without stored copies until it is moved away.";
+        m_frame->CallAfter([this, message] {
+            wxMessageBox(message, "Copied Files Folder", wxOK | wxICON_WARNING, m_frame);
+        });
+    }
+
+    MainFrame* frame = m_frame;
+    m_inbox = std::make_unique<RecordInbox>([frame] { frame->RecordsWaiting(); });
+    m_frame->SetInbox(m_inbox.get());
+    m_logger = new ClipLogger(m_inbox.get(), m_store.get());
     if (m_logger->Create() != wxTHREAD_NO_ERROR || m_logger->Run() != wxTHREAD_NO_ERROR)
     {
         // The window works on without capture.
@@ -46,26 +92,73 @@ bool MainApp::OnInit()
     return true;
 }
 
-void MainApp::StopCapture()
+void MainApp::OnFrameClose(wxCloseEvent& event)
 {
+    Shutdown();
+    event.Skip();  // on to the window's own close handler
+}
+
+void MainApp::RequestQuit()
+{
+    if (!m_frame || m_shutDown)
+        return;
+    // A modal dialog runs an event loop of its own, and the window must not
+    // go from under it. A message box of the system's own can't be ended
+    // from here: everything of the user's is gone once Shutdown() ran, and
+    // the process ends on its own shortly after.
+    for (wxWindow* window : wxTopLevelWindows)
+        if (auto* dialog = wxDynamicCast(window, wxDialog); dialog && dialog->IsModal())
+            dialog->EndModal(wxID_CANCEL);
+    MainFrame* frame = m_frame;
+    frame->CallAfter([frame] { frame->Close(true); });
+    EndProcessAfter(static_cast<int>(kStopLimit.count()) + 700);
+}
+
+void MainApp::Shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    const Clock::time_point start = Clock::now();
+
     if (m_reader)
     {
         m_reader->Stop();
         m_reader.reset();
     }
+    if (m_inbox)
+        m_inbox->Close();
+    if (m_logger)
+        m_logger->RequestStop();
+    // The stored copies are what saves of files read, so a save finishes
+    // (or stops) before they go.
+    if (m_frame && !m_frame->FinishSaves(start + kSaveGrace, start + kStopLimit))
+        m_abandoned = true;
     if (m_logger)
     {
-        m_logger->RequestStop();
-        m_logger->Wait();
-        delete m_logger;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start + kStopLimit - Clock::now());
+        if (m_logger->WaitForEnd(std::max(left, std::chrono::milliseconds(0))))
+        {
+            m_logger->Wait();
+            delete m_logger;
+        }
+        else
+            m_abandoned = true;  // a long decode or a hung file system; it writes nothing more
         m_logger = nullptr;
     }
+    if (m_running)
+        StoredCopies::RemoveIfOurs(CopiedFilesFolder(m_programDir));
 }
 
 int MainApp::OnExit()
 {
-    StopCapture();
-    if (m_running)
-        DeleteDirectoryTree(CopiedFilesFolder(m_programDir));
+    Shutdown();
+    if (m_abandoned)
+    {
+        // Threads still busy hold the inbox and the store: nothing may be
+        // destroyed under them, and there is nothing left to wait for.
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
     return wxApp::OnExit();
 }

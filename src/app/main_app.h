@@ -10,6 +10,9 @@
 class ClipLogger;
 class ClipboardReader;
 class MainFrame;
+class RecordInbox;
+class StoredCopies;
+class wxCloseEvent;
 
 class MainApp : public wxApp
 {
@@ -20,17 +23,31 @@ public:
     int OnExit() override;
 
 private:
-    // Stops the clipboard reader and the capture thread and waits for the
-    // thread to end, so that nothing reaches the pages or the copied-files
-    // folder afterwards.
-    void StopCapture();
+    // The main window is closing (Exit, Alt+F4, the close box, a quit
+    // signal): everything this application started stops here.
+    void OnFrameClose(wxCloseEvent& event);
+
+    // The one way out: stops the clipboard reader and the capture thread,
+    // drops records still on their way, lets a running save finish or stops
+    // it, and removes the stored copies, all within about a second. Work
+    // that does not stop in time is let go, and the process ends without
+    // waiting for it.
+    void Shutdown();
+
+    // A quit signal: through the window's own close, as if the user closed
+    // it; any dialog it shows ends first.
+    void RequestQuit();
 
     MainFrame* m_frame = nullptr;
     ClipLogger* m_logger = nullptr;
+    std::unique_ptr<RecordInbox> m_inbox;
+    std::unique_ptr<StoredCopies> m_store;
     std::unique_ptr<ClipboardReader> m_reader;
     std::filesystem::path m_programDir;
     InstanceLock m_instanceLock;
-    bool m_running = false;  // this instance owns the program directory
+    bool m_running = false;    // this instance owns the program directory
+    bool m_shutDown = false;
+    bool m_abandoned = false;  // work let go at shut-down still runs
 };
 
 wxDECLARE_APP(MainApp);

@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include "capture/record_inbox.h"
 #include "dialogs/about_dialogs.h"
 #include "dialogs/license_dialog.h"
 #include "file/file_page.h"
@@ -7,15 +8,18 @@
 #include "app/page_layout.h"
 #include "platform/notebook_tabs.h"
 #include "save/save_records.h"
+#include "text/preview_part.h"
 #include "text/text_page.h"
 
 #include <wx/app.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
 #include <wx/timer.h>
 
 #include <algorithm>
+#include <functional>
 #include <ctime>
 #include <vector>
 
@@ -110,59 +114,41 @@ void MainFrame::FitToPages()
     FixSizeToFit(this, client);
 }
 
-void MainFrame::AddText(TextRecord text)
+void MainFrame::RecordsWaiting()
 {
-    HandOver([this, text = std::move(text)]() mutable { m_textPage->AddText(std::move(text)); });
+    CallAfter(&MainFrame::TakeRecordsSoon);
 }
 
-void MainFrame::AddImage(ImageRecord image)
+void MainFrame::TakeRecordsSoon()
 {
-    HandOver([this, image = std::move(image)]() mutable { m_imagePage->AddImage(std::move(image)); });
-}
-
-void MainFrame::AddFile(FileRecord file)
-{
-    HandOver([this, file = std::move(file)]() mutable { m_filePage->AddFile(std::move(file)); });
-}
-
-void MainFrame::HandOver(std::function<void()> add)
-{
-    std::lock_guard<std::mutex> lock(m_handOverMutex);
-    m_handOvers.push_back(std::move(add));
-    if (!m_handOverQueued)
-    {
-        m_handOverQueued = true;
-        CallAfter(&MainFrame::TakeHandOvers);
-    }
-}
-
-void MainFrame::TakeHandOvers()
-{
-    auto since = std::chrono::steady_clock::now() - m_lastHandOvers;
+    auto since = std::chrono::steady_clock::now() - m_lastTake;
     if (since >= kHandOverInterval)
     {
-        RunHandOvers();
+        TakeRecords();
         return;
     }
     // Too soon after the last take: wait, outside the event queue, so that
-    // whatever else is waiting runs first. Later hand-overs join this one.
-    if (!m_handOverTimer)
-        m_handOverTimer = std::make_unique<OneShotTimer>([this] { RunHandOvers(); });
+    // whatever else is waiting runs first. Later records join these.
+    if (!m_takeTimer)
+        m_takeTimer = std::make_unique<OneShotTimer>([this] { TakeRecords(); });
     auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kHandOverInterval - since);
-    m_handOverTimer->StartOnce(std::max<int>(1, static_cast<int>(wait.count())));
+    m_takeTimer->StartOnce(std::max<int>(1, static_cast<int>(wait.count())));
 }
 
-void MainFrame::RunHandOvers()
+void MainFrame::TakeRecords()
 {
-    m_lastHandOvers = std::chrono::steady_clock::now();
-    std::vector<std::function<void()>> adds;
+    m_lastTake = std::chrono::steady_clock::now();
+    if (!m_inbox)
+        return;
+    for (RecordInbox::Record& record : m_inbox->Take())
     {
-        std::lock_guard<std::mutex> lock(m_handOverMutex);
-        adds.swap(m_handOvers);
-        m_handOverQueued = false;
+        if (auto* text = std::get_if<TextRecord>(&record))
+            m_textPage->AddText(std::move(*text));
+        else if (auto* image = std::get_if<ImageRecord>(&record))
+            m_imagePage->AddImage(std::move(*image));
+        else if (auto* file = std::get_if<FileRecord>(&record))
+            m_filePage->AddFile(std::move(*file));
     }
-    for (auto& add : adds)
-        add();
 }
 
 void MainFrame::OnQuit(wxCommandEvent&)
@@ -171,32 +157,41 @@ void MainFrame::OnQuit(wxCommandEvent&)
     Close();
 }
 
+bool MainFrame::FinishSaves(std::chrono::steady_clock::time_point grace,
+                            std::chrono::steady_clock::time_point deadline)
+{
+    if (!m_saveQueue)
+        return true;
+    bool finished = m_saveQueue->Finish(grace, deadline);
+    m_saveQueue.reset();
+    return finished;
+}
+
 void MainFrame::OnClose(wxCloseEvent&)
 {
-    if (m_shutdown)
-    {
-        m_shutdown();
-        m_shutdown = nullptr;
-    }
-    // A save that is still writing finishes first: it reads the records.
-    if (m_saveQueue)
-        m_saveQueue->Finish();
+    // Whoever started the capture has stopped it by now (the application
+    // hears of the close first); records still waiting are the inbox's to
+    // drop. A save still writing gets a moment to finish.
+    auto now = std::chrono::steady_clock::now();
+    FinishSaves(now + std::chrono::milliseconds(500), now + std::chrono::milliseconds(800));
+    if (m_takeTimer)
+        m_takeTimer->Stop();
     // Results windows have no parent, and an open one would keep the
     // program running after its main window is gone.
     std::vector<wxWindow*> others(wxTopLevelWindows.begin(), wxTopLevelWindows.end());
     for (wxWindow* window : others)
         if (window != this)
             window->Destroy();
-    // Records still on their way were captured by a thread that has now
-    // stopped; the pages are about to go, so they are dropped.
-    DeletePendingEvents();
-    if (m_handOverTimer)
-        m_handOverTimer->Stop();
-    {
-        std::lock_guard<std::mutex> lock(m_handOverMutex);
-        m_handOvers.clear();
-    }
     Destroy();
+}
+
+void MainFrame::ReportSave(const SaveReport& report)
+{
+    // Success stays silent; anything left out is said, once per command.
+    if (report.failed == 0 || report.cancelled)
+        return;
+    std::string message = ReadableText(SaveFailureMessage(report));
+    wxMessageBox(wxString::FromUTF8(message.data(), message.size()), "Save incomplete", wxOK | wxICON_ERROR, this);
 }
 
 void MainFrame::Save(int kind)
@@ -215,7 +210,11 @@ void MainFrame::Save(int kind)
         for (const FileRecord& file : m_filePage->Files())
             job.storedCopies.push_back(file.storedCopy);
     if (!m_saveQueue)
-        m_saveQueue = std::make_unique<SaveQueue>();
+        m_saveQueue = std::make_unique<SaveQueue>([this](const SaveReport& report) {
+            // On the save's thread; the queue is finished before the window
+            // goes, and reports nothing after that.
+            CallAfter([this, report] { ReportSave(report); });
+        });
     m_saveQueue->Submit(std::move(job));
 }
 

@@ -1,18 +1,15 @@
 #pragma once
 
-#include "capture/capture_sink.h"
-
 #include <wx/frame.h>
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 class FilePage;
+class RecordInbox;
 class SaveQueue;
+struct SaveReport;
 class ImagePage;
 class TextPage;
 class wxMenu;
@@ -21,8 +18,8 @@ class wxNotebook;
 class wxTimer;
 
 // The main window: a notebook of the three record pages and three menus.
-// It is also where the capture thread's records enter the GUI thread.
-class MainFrame : public wxFrame, public CaptureSink
+// It takes the capture thread's records from the inbox onto the pages.
+class MainFrame : public wxFrame
 {
 public:
     enum
@@ -43,14 +40,14 @@ public:
     // Where the save commands write: below the folder of the executable.
     void SetProgramDirectory(std::filesystem::path dir) { m_programDir = std::move(dir); }
 
-    // Runs once when the window starts to close, before any page is
-    // destroyed: the place to stop everything that feeds the pages.
-    void SetShutdown(std::function<void()> shutdown) { m_shutdown = std::move(shutdown); }
+    // Where new records wait; RecordsWaiting() (from any thread) brings the
+    // window to take them.
+    void SetInbox(RecordInbox* inbox) { m_inbox = inbox; }
+    void RecordsWaiting();
 
-    // CaptureSink, called on the capture thread.
-    void AddText(TextRecord text) override;
-    void AddImage(ImageRecord image) override;
-    void AddFile(FileRecord file) override;
+    // Lets running saves go on until `grace`, then stops them; false when
+    // one was still busy at `deadline` and was let go.
+    bool FinishSaves(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline);
 
     TextPage* m_textPage;
     ImagePage* m_imagePage;
@@ -76,20 +73,17 @@ private:
     void Save(int kind);
 
     // Records cross to the GUI thread in capture order, in batches: one
-    // queued call takes everything that arrived since the last, so the
-    // window keeps up with thousands of records at once.
-    void HandOver(std::function<void()> add);
-    void TakeHandOvers();
-    void RunHandOvers();
+    // call takes everything that arrived since the last, so the window
+    // keeps up with thousands of records at once.
+    void TakeRecordsSoon();
+    void TakeRecords();
+    void ReportSave(const SaveReport& report);
 
-    std::function<void()> m_shutdown;
     std::filesystem::path m_programDir;
     std::unique_ptr<SaveQueue> m_saveQueue;
-    std::mutex m_handOverMutex;
-    std::vector<std::function<void()>> m_handOvers;
-    bool m_handOverQueued = false;
-    std::chrono::steady_clock::time_point m_lastHandOvers;
-    std::unique_ptr<wxTimer> m_handOverTimer;
+    RecordInbox* m_inbox = nullptr;
+    std::chrono::steady_clock::time_point m_lastTake;
+    std::unique_ptr<wxTimer> m_takeTimer;
 
     wxDECLARE_EVENT_TABLE();
 };

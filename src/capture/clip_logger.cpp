@@ -1,11 +1,12 @@
 #include "capture/clip_logger.h"
 
 #include "capture/capture_sink.h"
+#include "file/file_record.h"
 
 #include <wx/image.h>
 
-ClipLogger::ClipLogger(CaptureSink* sink, std::filesystem::path copiedFiles)
-    : wxThread(wxTHREAD_JOINABLE), m_copiedFiles(std::move(copiedFiles)), m_sink(sink)
+ClipLogger::ClipLogger(CaptureSink* sink, StoredCopies* store)
+    : wxThread(wxTHREAD_JOINABLE), m_store(store), m_sink(sink)
 {
 }
 
@@ -25,8 +26,15 @@ void ClipLogger::RequestStop()
         // between testing the flag and going to sleep.
         std::lock_guard<std::mutex> lock(m_queueMutex);
         m_stop.store(true, std::memory_order_relaxed);
+        m_queue.clear();
     }
     m_wake.notify_one();
+}
+
+bool ClipLogger::WaitForEnd(std::chrono::milliseconds limit)
+{
+    std::unique_lock<std::mutex> lock(m_queueMutex);
+    return m_endedSignal.wait_for(lock, limit, [this] { return m_ended; });
 }
 
 wxThread::ExitCode ClipLogger::Entry()
@@ -42,17 +50,22 @@ wxThread::ExitCode ClipLogger::Entry()
             snapshot = std::move(m_queue.front());
             m_queue.pop_front();
         }
-        Poll(snapshot);
+        Poll(std::move(snapshot));
     }
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_ended = true;
+    }
+    m_endedSignal.notify_all();
     return nullptr;
 }
 
-void ClipLogger::Poll(const ClipSnapshot& snapshot)
+void ClipLogger::Poll(ClipSnapshot snapshot)
 {
     switch (snapshot.kind)
     {
     case ClipSnapshot::Kind::Text:
-        PollText(snapshot.text);
+        PollText(std::move(snapshot.text));
         break;
     case ClipSnapshot::Kind::Image:
         PollImage(snapshot.imageData);
@@ -65,16 +78,17 @@ void ClipLogger::Poll(const ClipSnapshot& snapshot)
     }
 }
 
-void ClipLogger::PollText(const std::string& text)
+void ClipLogger::PollText(std::string text)
 {
-    if (text == m_lastText)
+    if (m_lastText && text == *m_lastText)
         return;
     // An emptied clipboard is no record, and the last text stays the one
     // to compare with, so copying it again afterwards adds nothing.
     if (text.empty())
         return;
-    m_lastText = text;
-    m_sink->AddText(MakeTextRecord(m_lastText));
+    // One copy of the bytes serves as the last text and as the record.
+    m_lastText = MakeTextRecord(std::move(text));
+    m_sink->AddText(m_lastText);
 }
 
 void ClipLogger::PollImage(const Bytes& data)
@@ -102,7 +116,7 @@ void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files)
     {
         if (StopRequested())
             return;
-        m_sink->AddFile(MakeFileRecord(path, ++m_fileCount, m_copiedFiles, &m_stop));
+        m_sink->AddFile(MakeFileRecord(path, ++m_fileCount, *m_store, &m_stop));
     }
     m_lastFiles = files;
 }

@@ -2,10 +2,12 @@
 
 #include "capture/clip_snapshot.h"
 #include "image/image_record.h"
+#include "text/text_records.h"
 
 #include <wx/thread.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -15,6 +17,7 @@
 #include <vector>
 
 class CaptureSink;
+class StoredCopies;
 
 // The capture thread. It sleeps until the clipboard reader hands it a
 // snapshot, then runs one poll on it: decides what is new against the
@@ -23,39 +26,45 @@ class CaptureSink;
 class ClipLogger : public wxThread
 {
 public:
-    // Stored copies of recorded files go below `copiedFiles`, which is
-    // created when the first one is needed.
-    ClipLogger(CaptureSink* sink, std::filesystem::path copiedFiles);
+    // Stored copies of recorded files go into `store`, which outlives the
+    // thread.
+    ClipLogger(CaptureSink* sink, StoredCopies* store);
 
     // Queues a snapshot for the thread; callable from any thread.
     void Submit(ClipSnapshot snapshot);
 
     // Asks the thread to finish: it ends after the poll in progress, and
-    // long work inside a poll watches StopRequested().
+    // long work inside a poll watches StopRequested(). Queued snapshots are
+    // dropped.
     void RequestStop();
     bool StopRequested() const { return m_stop.load(std::memory_order_relaxed); }
 
+    // Waits up to `limit` for Entry() to return; true when it has.
+    bool WaitForEnd(std::chrono::milliseconds limit);
+
     // One poll. Entry() runs it for every queued snapshot; tests call it
     // directly to drive the rules without a thread.
-    void Poll(const ClipSnapshot& snapshot);
+    void Poll(ClipSnapshot snapshot);
 
 protected:
     ExitCode Entry() override;
 
 private:
-    void PollText(const std::string& text);
+    void PollText(std::string text);
     void PollImage(const Bytes& data);
     void PollFiles(const std::vector<std::filesystem::path>& files);
 
-    std::string m_lastText;  // UTF-8; compared bytewise, which is per character
+    TextRecord m_lastText;  // shared with the record made of it; compared bytewise
     ImageFingerprint m_lastBitmap;
     std::vector<std::filesystem::path> m_lastFiles;  // the whole last list, in order
     std::uint32_t m_fileCount = 0;                    // file records handed over so far
-    std::filesystem::path m_copiedFiles;
+    StoredCopies* m_store;
     CaptureSink* m_sink;
 
     std::mutex m_queueMutex;
     std::condition_variable m_wake;
     std::deque<ClipSnapshot> m_queue;
     std::atomic<bool> m_stop{false};
+    bool m_ended = false;  // under m_queueMutex
+    std::condition_variable m_endedSignal;
 };

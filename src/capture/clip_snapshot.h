@@ -17,25 +17,23 @@ struct ClipSnapshot
     };
 
     Kind kind = Kind::Nothing;
-    std::string text;                          // UTF-8, for Kind::Text
+    std::string text;                          // the text's bytes as offered, for Kind::Text
     std::vector<unsigned char> imageData;      // encoded as offered, for Kind::Image
-    std::string imageType;                     // MIME type of imageData
     std::vector<std::filesystem::path> files;  // local paths as the file system spells them
 
     static ClipSnapshot Nothing() { return {}; }
-    static ClipSnapshot OfText(std::string utf8)
+    static ClipSnapshot OfText(std::string bytes)
     {
         ClipSnapshot s;
         s.kind = Kind::Text;
-        s.text = std::move(utf8);
+        s.text = std::move(bytes);
         return s;
     }
-    static ClipSnapshot OfImage(std::vector<unsigned char> data, std::string type)
+    static ClipSnapshot OfImage(std::vector<unsigned char> data)
     {
         ClipSnapshot s;
         s.kind = Kind::Image;
         s.imageData = std::move(data);
-        s.imageType = std::move(type);
         return s;
     }
     static ClipSnapshot OfFiles(std::vector<std::filesystem::path> paths)

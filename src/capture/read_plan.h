@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Which of the formats a clipboard offers to read, and in which order.
@@ -13,7 +14,7 @@ struct ReadPlan
     // mark is read first, and marked content is never recorded.
     std::string secretHintTarget;
     std::string fileListTarget;  // empty when no file list is offered
-    bool text = false;
+    std::string textTarget;      // the best text form offered; empty for none
     std::string imageTarget;     // empty when no readable image is offered
 };
 
@@ -22,6 +23,10 @@ struct ReadPlan
 constexpr const char* kSecretHintTarget = "x-kde-passwordManagerHint";
 constexpr const char* kSecretHintValue = "secret";
 
-// `targets` are the format names the owner offers; `textOffered` is the
-// platform's own judgement of whether any of them is text.
-ReadPlan PlanRead(const std::vector<std::string>& targets, bool textOffered);
+// Whether the mark's value hides the content. Owners end it with a line
+// break or a NUL, or write it in capitals; a mark that can't be read hides
+// it too, since one record missed is better than a password kept.
+bool IsSecretMark(const std::string* value);
+
+// `targets` are the format names the owner offers.
+ReadPlan PlanRead(const std::vector<std::string>& targets);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -58,10 +59,6 @@ std::optional<std::filesystem::path> FilePathOf(std::string_view uri, std::strin
 {
     if (!StartsWithNoCase(uri, "file:"))
         return std::nullopt;
-    // Control characters have no place in a URI, and a NUL none in a path.
-    for (char c : uri)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            return std::nullopt;
     std::string_view rest = uri.substr(5);
     if (rest.substr(0, 2) == "//")
     {
@@ -90,6 +87,9 @@ std::optional<std::filesystem::path> FilePathOf(std::string_view uri, std::strin
 std::optional<std::vector<std::filesystem::path>>
 ParseFileUriList(std::string_view data, std::string_view hostName)
 {
+    // Some file managers end the list with a NUL instead of a line break.
+    while (!data.empty() && data.back() == '\0')
+        data.remove_suffix(1);
     std::vector<std::filesystem::path> paths;
     bool firstLine = true;
     while (!data.empty())
@@ -105,6 +105,11 @@ ParseFileUriList(std::string_view data, std::string_view hostName)
         if (line.empty() || line[0] == '#')
             continue;
         if (wasFirst && (line == "copy" || line == "cut"))
+            continue;
+        // Control characters have no place in a URI, and a NUL none in a
+        // path: such an entry is refused, and the others still count.
+        if (std::any_of(line.begin(), line.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
             continue;
 
         std::optional<std::filesystem::path> path = FilePathOf(line, hostName);

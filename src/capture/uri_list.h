@@ -8,8 +8,10 @@
 
 // Decodes a clipboard list of URIs (text/uri-list, or the x-special/
 // gnome-copied-files form with its leading "copy" or "cut" line) into local
-// paths. The result is a file list only when every entry is a file: URI of
-// this machine (no host, "localhost" or `hostName`) with well-formed
+// paths. Entries end with CRLF, LF, or nothing; NULs at the end of the list
+// are ignored. An entry holding a control character is refused alone. The
+// result is a file list only when every other entry is a file: URI of this
+// machine (no host, "localhost" or `hostName`) with well-formed
 // percent-escapes; anything else, an empty list included, gives nullopt so
 // that the content is taken as what else it offers (a browser's link stays
 // text). Paths keep the escaped bytes exactly, whatever their encoding.

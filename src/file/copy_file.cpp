@@ -1,12 +1,18 @@
 #include "file/copy_file.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <string>
+#include <limits>
+#include <random>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -14,33 +20,164 @@ namespace {
 // request is seen within a few milliseconds.
 constexpr size_t kChunk = 8 << 20;
 
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const { return m_fd; }
-    bool Close()
-    {
-        int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
 bool Stopped(const std::atomic<bool>* stop)
 {
     return stop && stop->load(std::memory_order_relaxed);
+}
+
+bool Fail(int* error, int code)
+{
+    if (error)
+        *error = code;
+    return false;
+}
+
+// Copies [begin, end) at the same offsets, in the kernel where it can and
+// through a buffer where it can't. A source that ends early ends the range.
+bool CopyRange(int in, int out, off_t begin, off_t end, const std::atomic<bool>* stop, bool& kernel,
+               std::vector<char>& buffer)
+{
+    off_t position = begin;
+    while (position < end)
+    {
+        if (Stopped(stop))
+        {
+            errno = ECANCELED;
+            return false;
+        }
+        size_t want = static_cast<size_t>(std::min<off_t>(end - position, kChunk));
+        if (kernel)
+        {
+            loff_t from = position, to = position;
+            ssize_t copied = ::copy_file_range(in, &from, out, &to, want, 0);
+            if (copied > 0)
+            {
+                position += copied;
+                continue;
+            }
+            if (copied == 0)
+                return true;
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EPERM)
+                return false;
+            kernel = false;
+        }
+        if (buffer.empty())
+            buffer.resize(1 << 20);
+        ssize_t got = ::pread(in, buffer.data(), std::min(want, buffer.size()), position);
+        if (got < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (got == 0)
+            return true;
+        for (ssize_t done = 0; done < got;)
+        {
+            ssize_t written = ::pwrite(out, buffer.data() + done, static_cast<size_t>(got - done), position + done);
+            if (written < 0)
+            {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            done += written;
+        }
+        position += got;
+    }
+    return true;
+}
+
+// Copies the data parts of `in` and leaves its holes as holes, so that a
+// disk image with little data in it stays small.
+bool CopyBytes(int in, int out, const std::atomic<bool>* stop)
+{
+    // A clone shares the blocks where the file system can (Btrfs, XFS).
+    if (::ioctl(out, FICLONE, in) == 0)
+        return true;
+
+    bool kernel = true;
+    std::vector<char> buffer;
+    off_t position = 0;
+    for (;;)
+    {
+        off_t data = ::lseek(in, position, SEEK_DATA);
+        if (data < 0)
+        {
+            if (errno == ENXIO)
+                break;  // nothing but a hole from here on
+            // No hole reporting here: copy everything that is left.
+            if (!CopyRange(in, out, position, std::numeric_limits<off_t>::max(), stop, kernel, buffer))
+                return false;
+            break;
+        }
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0)
+            hole = std::numeric_limits<off_t>::max();
+        if (!CopyRange(in, out, data, hole, stop, kernel, buffer))
+            return false;
+        if (hole == std::numeric_limits<off_t>::max())
+            break;
+        position = hole;
+    }
+    // A hole at the end has no data to write: the size says it.
+    struct stat in_status, out_status;
+    if (::fstat(in, &in_status) != 0 || ::fstat(out, &out_status) != 0)
+        return false;
+    if (in_status.st_size > out_status.st_size && ::ftruncate(out, in_status.st_size) != 0)
+        return false;
+    return true;
+}
+
+// A temporary name that fits beside any name: the limit is on each name,
+// and the destination's own may already use all of it.
+std::string TemporaryName()
+{
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string name = ".partial-";
+    for (int i = 0; i < 10; ++i)
+        name += kLetters[random() % (sizeof kLetters - 1)];
+    return name;
+}
+
+std::pair<fs::path, std::string> SplitParent(const fs::path& path)
+{
+    fs::path parent = path.parent_path();
+    return {parent.empty() ? fs::path(".") : parent, path.filename().native()};
+}
+
+}  // namespace
+
+FileDescriptor::~FileDescriptor()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept
+{
+    if (this != &other)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = other.Release();
+    }
+    return *this;
+}
+
+int FileDescriptor::Release()
+{
+    int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+bool FileDescriptor::Close()
+{
+    return ::close(Release()) == 0;
 }
 
 bool WriteAll(int fd, const char* data, size_t size)
@@ -60,86 +197,163 @@ bool WriteAll(int fd, const char* data, size_t size)
     return true;
 }
 
-// Copies in the kernel where it can, and through a buffer where it can't
-// (across some file systems, or where the call is missing).
-bool CopyBytes(int in, int out, const std::atomic<bool>* stop)
-{
-    bool kernel = true;
-    std::vector<char> buffer;
-    for (;;)
-    {
-        if (Stopped(stop))
-            return false;
-        if (kernel)
-        {
-            ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
-            if (copied > 0)
-                continue;
-            if (copied == 0)
-                return true;
-            if (errno == EINTR)
-                continue;
-            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EPERM)
-                return false;
-            kernel = false;
-            buffer.resize(1 << 20);
-        }
-        ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (got == 0)
-            return true;
-        if (!WriteAll(out, buffer.data(), static_cast<size_t>(got)))
-            return false;
-    }
-}
-
-}  // namespace
-
-bool CopyFileData(const std::filesystem::path& source, const std::filesystem::path& destination,
-                  const std::atomic<bool>* stop)
+int OpenRegularFile(const fs::path& path, struct stat* status)
 {
     // Opened without blocking, so that a FIFO can't hold the thread, and
     // examined on the open file, so that nothing can swap it in between.
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (in.Get() < 0)
-        return false;
-    struct stat sourceStatus;
-    if (::fstat(in.Get(), &sourceStatus) != 0 || !S_ISREG(sourceStatus.st_mode))
-        return false;
+    FileDescriptor in(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!in.Valid())
+        return -1;
+    if (::fstat(in.Get(), status) != 0)
+        return -1;
+    if (!S_ISREG(status->st_mode))
+    {
+        errno = S_ISDIR(status->st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
     int flags = ::fcntl(in.Get(), F_GETFL);
     if (flags < 0 || ::fcntl(in.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return false;
+        return -1;
+    return in.Release();
+}
+
+bool CopyOpenFileAt(int sourceFd, int dirFd, const std::string& name, unsigned mode, const std::atomic<bool>* stop,
+                    int* error)
+{
+    return ReplaceFileAt(dirFd, name, mode, [&](int out) { return CopyBytes(sourceFd, out, stop); }, error);
+}
+
+bool CopyFileData(const fs::path& source, const fs::path& destination, const std::atomic<bool>* stop, int* error)
+{
+    struct stat sourceStatus;
+    FileDescriptor in(OpenRegularFile(source, &sourceStatus));
+    if (!in.Valid())
+        return Fail(error, errno);
 
     struct stat destinationStatus;
     if (::stat(destination.c_str(), &destinationStatus) == 0 && destinationStatus.st_dev == sourceStatus.st_dev &&
         destinationStatus.st_ino == sourceStatus.st_ino)
         return true;
 
-    return ReplaceFile(destination, sourceStatus.st_mode & 07777,
-                       [&](int out) { return CopyBytes(in.Get(), out, stop); });
+    auto [parent, name] = SplitParent(destination);
+    FileDescriptor dir(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.Valid())
+        return Fail(error, errno);
+    return CopyOpenFileAt(in.Get(), dir.Get(), name, sourceStatus.st_mode & 07777, stop, error);
 }
 
-bool ReplaceFile(const std::filesystem::path& destination, unsigned mode, const std::function<bool(int fd)>& write)
+namespace {
+
+// A file with no name until it is complete: if the program ends while it
+// is written, nothing of it is left anywhere. -1 where the file system
+// has no such files.
+int OpenUnnamedFile(int dirFd)
 {
-    std::string partial = destination.native() + ".partial-XXXXXX";
-    FileDescriptor out(::mkostemp(partial.data(), O_CLOEXEC));
-    if (out.Get() < 0)
-        return false;
-    bool ok = write(out.Get()) && ::fchmod(out.Get(), mode) == 0;
-    ok = out.Close() && ok;
-    if (ok && ::rename(partial.c_str(), destination.c_str()) == 0)
+#ifdef O_TMPFILE
+    return ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+#else
+    (void)dirFd;
+    errno = EOPNOTSUPP;
+    return -1;
+#endif
+}
+
+// A fresh temporary name in the folder, created exclusively.
+int OpenTemporaryFile(int dirFd, std::string& name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        name = TemporaryName();
+        int fd = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Gives the unnamed file `fd` the name `name`, replacing what had it.
+bool LinkUnnamedFile(int fd, int dirFd, const std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
-    ::unlink(partial.c_str());
+    if (errno != EEXIST)
+        return false;
+    // The name is taken: a temporary name first, then over the old file
+    // in one step, so that it is never missing.
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        std::string temporary = TemporaryName();
+        if (::linkat(AT_FDCWD, self.c_str(), dirFd, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        if (::renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) == 0)
+            return true;
+        int reason = errno;
+        ::unlinkat(dirFd, temporary.c_str(), 0);
+        errno = reason;
+        return false;
+    }
+    errno = EEXIST;
     return false;
 }
 
-bool ReplaceFileWith(const std::filesystem::path& destination, const void* data, size_t size)
+}  // namespace
+
+bool ReplaceFileAt(int dirFd, const std::string& name, unsigned mode, const std::function<bool(int fd)>& write,
+                   int* error)
+{
+    std::string partial;  // empty while the file has no name
+    FileDescriptor out(OpenUnnamedFile(dirFd));
+    if (!out.Valid())
+        out = FileDescriptor(OpenTemporaryFile(dirFd, partial));
+    if (!out.Valid())
+        return Fail(error, errno);
+
+    errno = 0;
+    bool ok = write(out.Get()) && ::fchmod(out.Get(), mode) == 0;
+    int reason = errno;
+    if (ok && partial.empty())
+    {
+        ok = LinkUnnamedFile(out.Get(), dirFd, name);
+        reason = errno;
+    }
+    if (!out.Close() && ok)
+    {
+        // A late write error (a full disk on a network file system).
+        ok = false;
+        reason = errno;
+        if (partial.empty())
+            ::unlinkat(dirFd, name.c_str(), 0);
+    }
+    if (ok && !partial.empty())
+    {
+        if (::renameat(dirFd, partial.c_str(), dirFd, name.c_str()) == 0)
+            return true;
+        reason = errno;
+    }
+    if (ok)
+        return true;
+    if (!partial.empty())
+        ::unlinkat(dirFd, partial.c_str(), 0);
+    return Fail(error, reason ? reason : EIO);
+}
+
+bool ReplaceFile(const fs::path& destination, unsigned mode, const std::function<bool(int fd)>& write, int* error)
+{
+    auto [parent, name] = SplitParent(destination);
+    FileDescriptor dir(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.Valid())
+        return Fail(error, errno);
+    return ReplaceFileAt(dir.Get(), name, mode, write, error);
+}
+
+bool ReplaceFileWith(const fs::path& destination, const void* data, size_t size, int* error)
 {
     return ReplaceFile(destination, 0644,
-                       [&](int out) { return WriteAll(out, static_cast<const char*>(data), size); });
+                       [&](int out) { return WriteAll(out, static_cast<const char*>(data), size); }, error);
 }

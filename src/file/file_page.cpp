@@ -3,10 +3,8 @@
 #include "app/labels.h"
 #include "app/page_layout.h"
 #include "platform/clipboard_writer.h"
-#include "capture/uri_list.h"
 
 #include <wx/button.h>
-#include <wx/dataobj.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -187,30 +185,25 @@ void FilePage::OnCopy(wxCommandEvent&)
     if (m_position.Position() == 0)
         return;
     const FileRecord& record = m_files[m_position.Position() - 1];
-    if (record.storedCopy.empty())
-        return;
-    // The stored copy as a file that file managers paste, in both forms
-    // they read.
-    std::string uri = FileUri(record.storedCopy);
-    auto* files = new wxDataObjectComposite();
-    auto* uriList = new wxCustomDataObject(wxDataFormat("text/uri-list"));
-    std::string list = uri + "\r\n";
-    uriList->SetData(list.size(), list.data());
-    files->Add(uriList, true);
-    auto* gnome = new wxCustomDataObject(wxDataFormat("x-special/gnome-copied-files"));
-    std::string copied = "copy\n" + uri;
-    gnome->SetData(copied.size(), copied.data());
-    files->Add(gnome);
-    PutOnClipboard(files);
+    // Without a stored copy, the file the user copied is what they get back.
+    PutFilesOnClipboard({record.storedCopy.empty() ? record.path : record.storedCopy});
 }
 
 void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
 {
-    PutTextOnClipboard(m_originalLocationBox->GetValue());
+    // The path's own bytes: the box shows a path that is no UTF-8 only
+    // approximately. The boxes are read-only, so they always show these.
+    if (m_position.Position() == 0)
+        PutTextOnClipboard(m_originalLocationBox->GetValue().utf8_string());
+    else
+        PutTextOnClipboard(m_files[m_position.Position() - 1].path.native());
 }
 
 void FilePage::OnCopyStoredLocation(wxCommandEvent&)
 {
-    PutTextOnClipboard(m_storedLocationBox->GetValue());
+    if (m_position.Position() == 0)
+        PutTextOnClipboard(m_storedLocationBox->GetValue().utf8_string());
+    else
+        PutTextOnClipboard(m_files[m_position.Position() - 1].storedCopy.native());
 }
 

@@ -1,6 +1,6 @@
 #include "file/file_record.h"
 
-#include "file/copy_file.h"
+#include "file/stored_copies.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,13 +67,6 @@ wxString DisplayPath(const fs::path& path)
     return wxString(path.c_str(), *wxConvFileName);
 }
 
-fs::path StoredCopyPath(const fs::path& copiedFiles, std::uint32_t number, const std::string& name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return {};
-    return copiedFiles / std::to_string(number) / name;
-}
-
 bool MakePrivateFolder(const fs::path& folder)
 {
     std::error_code ec;
@@ -84,7 +77,7 @@ bool MakePrivateFolder(const fs::path& folder)
     return ::mkdir(folder.c_str(), 0700) == 0 || (errno == EEXIST && fs::is_directory(folder, ec));
 }
 
-FileRecord MakeFileRecord(const fs::path& path, std::uint32_t number, const fs::path& copiedFiles,
+FileRecord MakeFileRecord(const fs::path& path, std::uint32_t number, StoredCopies& store,
                           const std::atomic<bool>* stop)
 {
     // The status is read before the copy reads the file, so the times
@@ -102,12 +95,10 @@ FileRecord MakeFileRecord(const fs::path& path, std::uint32_t number, const fs::
     record.modified = TimeText(status.modified);
     record.created = TimeText(status.created);
 
-    record.storedCopy = StoredCopyPath(copiedFiles, number, name);
+    // A location that does not exist is never shown, nor handed back.
+    int error = 0;
+    record.storedCopy = store.Store(path, number, name, stop, &error);
     if (!record.storedCopy.empty())
-    {
         record.storedCopyText = DisplayPath(record.storedCopy);
-        if (MakePrivateFolder(record.storedCopy.parent_path()))
-            CopyFileData(path, record.storedCopy, stop);
-    }
     return record;
 }

@@ -9,13 +9,15 @@
 #include <optional>
 #include <string>
 
+class StoredCopies;
+
 // One recorded file: its details as texts made once, when it was recorded,
 // and where its stored copy lies. Paths are the file system's bytes; the
 // texts are for display.
 struct FileRecord
 {
     std::filesystem::path path;        // exactly as received
-    std::filesystem::path storedCopy;  // empty when no copy could be placed
+    std::filesystem::path storedCopy;  // empty when no copy could be made
     wxString pathText;
     wxString storedCopyText;
     wxString size;
@@ -54,17 +56,13 @@ std::string TimeText(std::optional<std::time_t> time);
 // that are not valid in the file-name encoding.
 wxString DisplayPath(const std::filesystem::path& path);
 
-// Where record number `number` keeps its copy: a folder of its own below
-// the copied-files folder, so that no two records ever share a copy, and
-// the file's own name, so that what the user pastes back has it. Empty for
-// names that could lead outside that folder.
-std::filesystem::path StoredCopyPath(const std::filesystem::path& copiedFiles, std::uint32_t number,
-                                     const std::string& name);
-
-// Examines and copies one file for record number `number`. Every step may
-// fail; a record is made whatever happens.
-FileRecord MakeFileRecord(const std::filesystem::path& path, std::uint32_t number,
-                          const std::filesystem::path& copiedFiles, const std::atomic<bool>* stop);
+// Examines and stores one file for record number `number`: its copy goes
+// into a folder of the record's own below the copied-files folder, so no
+// two records ever share a name, under the file's own name, so that what
+// the user pastes back has it. Every step may fail; a record is made
+// whatever happens, without a stored copy when none could be made.
+FileRecord MakeFileRecord(const std::filesystem::path& path, std::uint32_t number, StoredCopies& store,
+                          const std::atomic<bool>* stop);
 
 // Creates `folder` and any missing parents as private to the user.
 bool MakePrivateFolder(const std::filesystem::path& folder);

@@ -6,7 +6,6 @@
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
-#include <wx/dataobj.h>
 #include <wx/image.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
@@ -97,7 +96,5 @@ void ImagePage::OnCopy(wxCommandEvent&)
     // The full-size record, in the PNG it is kept as: no decoding and
     // re-encoding of a large image on the GUI thread.
     const ImageRecord& record = m_images[m_position.Position() - 1];
-    auto* data = new wxCustomDataObject(wxDataFormat("image/png"));
-    data->SetData(record.png->size(), record.png->data());
-    PutOnClipboard(data);
+    PutPngOnClipboard(*record.png);
 }

@@ -1,6 +1,8 @@
 #include "image/image_record.h"
 
 #include <wx/image.h>
+#include <wx/imagjpeg.h>
+#include <wx/imagpng.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 
@@ -20,6 +22,70 @@ bool IsPng(const Bytes& data)
 {
     static const unsigned char kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     return data.size() >= sizeof kSignature && std::memcmp(data.data(), kSignature, sizeof kSignature) == 0;
+}
+
+unsigned BigEndian16(const Bytes& data, size_t at)
+{
+    return static_cast<unsigned>(data[at]) << 8 | data[at + 1];
+}
+
+std::uint32_t BigEndian32(const Bytes& data, size_t at)
+{
+    return static_cast<std::uint32_t>(BigEndian16(data, at)) << 16 | BigEndian16(data, at + 2);
+}
+
+// The first chunk of every PNG is IHDR, which starts with the size.
+std::optional<ImageSize> PngSize(const Bytes& data)
+{
+    if (data.size() < 24 || std::memcmp(data.data() + 12, "IHDR", 4) != 0)
+        return std::nullopt;
+    std::uint32_t width = BigEndian32(data, 16), height = BigEndian32(data, 20);
+    if (width > static_cast<std::uint32_t>(kMaxImageSide) || height > static_cast<std::uint32_t>(kMaxImageSide))
+        return ImageSize{kMaxImageSide + 1, kMaxImageSide + 1};
+    return ImageSize{static_cast<int>(width), static_cast<int>(height)};
+}
+
+// Walks the JPEG's marker segments up to the first start-of-frame, which
+// holds the size; every step is bounded by the data.
+std::optional<ImageSize> JpegSize(const Bytes& data)
+{
+    size_t at = 2;
+    while (at + 4 <= data.size())
+    {
+        if (data[at] != 0xFF)
+            return std::nullopt;
+        unsigned marker = data[at + 1];
+        if (marker == 0xFF)
+        {
+            ++at;  // fill byte
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+        {
+            at += 2;  // markers without a segment
+            continue;
+        }
+        if (marker == 0xD9 || marker == 0xDA)
+            return std::nullopt;  // image data or its end before any frame
+        unsigned length = BigEndian16(data, at + 2);
+        if (length < 2)
+            return std::nullopt;
+        bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame)
+        {
+            if (length < 7 || at + 9 > data.size())
+                return std::nullopt;
+            return ImageSize{static_cast<int>(BigEndian16(data, at + 7)), static_cast<int>(BigEndian16(data, at + 5))};
+        }
+        at += 2 + length;
+    }
+    return std::nullopt;
+}
+
+bool WithinLimits(ImageSize size)
+{
+    return size.width > 0 && size.height > 0 && size.width <= kMaxImageSide && size.height <= kMaxImageSide &&
+           static_cast<std::uint64_t>(size.width) * static_cast<std::uint64_t>(size.height) <= kMaxImagePixels;
 }
 
 SharedBytes Share(Bytes bytes)
@@ -44,16 +110,54 @@ ImageFingerprint FingerprintOf(const wxImage& image)
     return print;
 }
 
+ImageFormat SniffImageFormat(const Bytes& data)
+{
+    if (IsPng(data))
+        return ImageFormat::Png;
+    if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+        return ImageFormat::Jpeg;
+    return ImageFormat::Unknown;
+}
+
+std::optional<ImageSize> HeaderImageSize(const Bytes& data)
+{
+    switch (SniffImageFormat(data))
+    {
+    case ImageFormat::Png:
+        return PngSize(data);
+    case ImageFormat::Jpeg:
+        return JpegSize(data);
+    case ImageFormat::Unknown:
+        break;
+    }
+    return std::nullopt;
+}
+
+void RegisterImageHandlers()
+{
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+        wxImage::AddHandler(new wxPNGHandler);
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_JPEG))
+        wxImage::AddHandler(new wxJPEGHandler);
+}
+
 std::optional<wxImage> DecodeImage(const Bytes& data)
 {
-    if (data.empty())
+    ImageFormat format = SniffImageFormat(data);
+    if (format == ImageFormat::Unknown)
+        return std::nullopt;
+    std::optional<ImageSize> size = HeaderImageSize(data);
+    if (!size || !WithinLimits(*size))
         return std::nullopt;
     // Bad bytes are an ordinary clipboard event, not something to report;
     // this silences only the calling thread.
     wxLogNull quiet;
     wxMemoryInputStream in(data.data(), data.size());
     wxImage image;
-    if (!image.LoadFile(in, wxBITMAP_TYPE_ANY) || !image.IsOk())
+    if (!image.LoadFile(in, format == ImageFormat::Png ? wxBITMAP_TYPE_PNG : wxBITMAP_TYPE_JPEG) || !image.IsOk())
+        return std::nullopt;
+    // The decoder must agree with the header that was checked.
+    if (image.GetWidth() != size->width || image.GetHeight() != size->height)
         return std::nullopt;
     if (image.HasMask() && !image.HasAlpha())
         image.InitAlpha();

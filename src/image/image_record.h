@@ -46,9 +46,40 @@ struct ImageFingerprint
 
 ImageFingerprint FingerprintOf(const wxImage& image);
 
-// Decodes clipboard image bytes of any format the image handlers know;
-// nullopt for bytes that are no image. Masks become alpha.
+// Clipboard images are untrusted bytes: only PNG and JPEG are decoded, by
+// libpng and libjpeg through the toolkit's handlers, chosen by the bytes'
+// signature whatever the format's name claimed. Other formats are refused.
+enum class ImageFormat
+{
+    Unknown,
+    Png,
+    Jpeg
+};
+ImageFormat SniffImageFormat(const Bytes& data);
+
+// The largest image decoded: 64 Mi pixels (8192 x 8192, or an 8K frame
+// several times over), each side at most 65535. Larger claims are refused
+// from the header, before any pixel memory is taken; at the limit a decode
+// takes about 4 bytes a pixel (256 MB) beside the encoded bytes.
+constexpr std::uint64_t kMaxImagePixels = std::uint64_t(64) << 20;
+constexpr int kMaxImageSide = 65535;
+
+struct ImageSize
+{
+    int width;
+    int height;
+};
+
+// Width and height as the header states them, read without decoding;
+// nullopt when the header can't be found or states no size.
+std::optional<ImageSize> HeaderImageSize(const Bytes& data);
+
+// Decodes clipboard image bytes; nullopt for bytes that are no PNG or JPEG,
+// for images over the limit and for damaged ones. Masks become alpha.
 std::optional<wxImage> DecodeImage(const Bytes& data);
+
+// Registers the image handlers the program uses: PNG and JPEG, nothing else.
+void RegisterImageHandlers();
 
 Bytes EncodePng(const wxImage& image);
 

@@ -4,6 +4,7 @@
 
 #include "platform/clipboard_reader.h"
 
+#include "capture/clip_text.h"
 #include "capture/read_plan.h"
 #include "capture/uri_list.h"
 #include "image/image_record.h"
@@ -89,11 +90,53 @@ void RequestTarget(Read* read, const std::string& target, GtkClipboardReceivedFu
     gtk_clipboard_request_contents(read->state->clipboard, gdk_atom_intern(target.c_str(), FALSE), received, read);
 }
 
-void OnText(GtkClipboard*, const gchar* text, gpointer data)
+std::string AtomName(GdkAtom atom)
+{
+    gchar* name = gdk_atom_name(atom);
+    std::string text = name ? name : "";
+    g_free(name);
+    return text;
+}
+
+// Compound text that switches character sets: the window system's own
+// conversion, joining the pieces it answers with as the owner sent them.
+std::optional<std::string> ConvertCompoundText(GtkSelectionData* selection)
+{
+    gchar** pieces = nullptr;
+    gint count = gdk_text_property_to_utf8_list_for_display(
+        gtk_selection_data_get_display(selection), gtk_selection_data_get_data_type(selection),
+        gtk_selection_data_get_format(selection), gtk_selection_data_get_data(selection),
+        gtk_selection_data_get_length(selection), &pieces);
+    if (count <= 0 || !pieces)
+        return std::nullopt;
+    std::string text;
+    for (gint i = 0; i < count; ++i)
+    {
+        if (i > 0)
+            text += '\0';
+        text += pieces[i];
+    }
+    g_strfreev(pieces);
+    return text;
+}
+
+// The text target's own bytes, converted only where the answer's type says
+// they are not UTF-8: the toolkit's text request rewrites line ends.
+void OnText(GtkClipboard*, GtkSelectionData* selection, gpointer data)
 {
     Read* read = static_cast<Read*>(data);
     if (!read->Overtaken())
-        read->Deliver(text ? ClipSnapshot::OfText(text) : ClipSnapshot::Nothing());
+    {
+        std::optional<std::string> text;
+        if (std::optional<std::string_view> bytes = Contents(selection))
+        {
+            std::string type = AtomName(gtk_selection_data_get_data_type(selection));
+            text = RecordedText(type, *bytes);
+            if (!text && type == "COMPOUND_TEXT")
+                text = ConvertCompoundText(selection);
+        }
+        read->Deliver(text ? ClipSnapshot::OfText(std::move(*text)) : ClipSnapshot::Nothing());
+    }
     End(read);
 }
 
@@ -104,7 +147,7 @@ void OnImage(GtkClipboard*, GtkSelectionData* selection, gpointer data)
     {
         std::optional<std::string_view> bytes = Contents(selection);
         if (bytes && !bytes->empty())
-            read->Deliver(ClipSnapshot::OfImage(Bytes(bytes->begin(), bytes->end()), read->plan.imageTarget));
+            read->Deliver(ClipSnapshot::OfImage(Bytes(bytes->begin(), bytes->end())));
         else
             read->Deliver(ClipSnapshot::Nothing());
     }
@@ -132,8 +175,8 @@ void OnUriList(GtkClipboard*, GtkSelectionData* selection, gpointer data)
 
 void ReadTextOrImage(Read* read)
 {
-    if (read->plan.text)
-        gtk_clipboard_request_text(read->state->clipboard, OnText, read);
+    if (!read->plan.textTarget.empty())
+        RequestTarget(read, read->plan.textTarget, OnText);
     else if (!read->plan.imageTarget.empty())
         RequestTarget(read, read->plan.imageTarget, OnImage);
     else
@@ -159,10 +202,11 @@ void OnSecretHint(GtkClipboard*, GtkSelectionData* selection, gpointer data)
         End(read);
         return;
     }
-    // A mark that can't be read counts as secret: better one record missed
-    // than a password kept.
-    std::optional<std::string_view> mark = Contents(selection);
-    if (!mark || *mark == kSecretHintValue)
+    std::optional<std::string_view> bytes = Contents(selection);
+    std::optional<std::string> mark;
+    if (bytes)
+        mark.emplace(*bytes);
+    if (IsSecretMark(mark ? &*mark : nullptr))
     {
         read->Deliver(ClipSnapshot::Nothing());
         End(read);
@@ -188,12 +232,8 @@ void OnTargets(GtkClipboard*, GdkAtom* targets, gint count, gpointer data)
 
     std::vector<std::string> names;
     for (gint i = 0; i < count; ++i)
-    {
-        gchar* name = gdk_atom_name(targets[i]);
-        names.emplace_back(name);
-        g_free(name);
-    }
-    read->plan = PlanRead(names, gtk_targets_include_text(targets, count));
+        names.push_back(AtomName(targets[i]));
+    read->plan = PlanRead(names);
 
     if (!read->plan.secretHintTarget.empty())
         RequestTarget(read, read->plan.secretHintTarget, OnSecretHint);

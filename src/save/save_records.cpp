@@ -7,6 +7,9 @@
 #include <wx/log.h>
 #include <wx/mstream.h>
 
+#include <cerrno>
+#include <cstring>
+
 
 namespace fs = std::filesystem;
 
@@ -38,42 +41,88 @@ void FlattenOntoWhite(wxImage& image)
     image.ClearAlpha();
 }
 
-void SaveTexts(const SaveJob& job, const fs::path& folder)
+// Counts what could not be written and keeps the first reason.
+class Outcome
 {
-    // The texts' own bytes: UTF-8, with the line ends they were copied with.
-    for (size_t n = 1; n <= job.texts.size(); ++n)
+public:
+    explicit Outcome(SaveReport& report) : m_report(report) {}
+
+    void Failed(std::size_t records, const std::string& reason)
+    {
+        if (records == 0)
+            return;
+        if (m_report.failed == 0)
+            m_report.firstReason = reason;
+        m_report.failed += records;
+    }
+
+    void Failed(const fs::path& where, int error) { Failed(1, Describe(where, error)); }
+
+    static std::string Describe(const fs::path& where, int error)
+    {
+        return where.native() + ": " + std::strerror(error ? error : EIO);
+    }
+
+private:
+    SaveReport& m_report;
+};
+
+bool Stopped(const std::atomic<bool>* stop)
+{
+    return stop && stop->load(std::memory_order_relaxed);
+}
+
+void SaveTexts(const SaveJob& job, const fs::path& folder, Outcome& outcome, const std::atomic<bool>* stop)
+{
+    // The texts' own bytes, with the line ends they were copied with.
+    for (size_t n = 1; n <= job.texts.size() && !Stopped(stop); ++n)
     {
         const std::string& text = *job.texts[n - 1];
-        ReplaceFileWith(folder / (std::to_string(n) + ".txt"), text.data(), text.size());
+        const fs::path path = folder / (std::to_string(n) + ".txt");
+        int error = 0;
+        if (!ReplaceFileWith(path, text.data(), text.size(), &error))
+            outcome.Failed(path, error);
     }
 }
 
-void SaveImages(const SaveJob& job, const fs::path& folder)
+void SaveImages(const SaveJob& job, const fs::path& folder, Outcome& outcome, const std::atomic<bool>* stop)
 {
     wxLogNull quiet;
-    for (size_t n = 1; n <= job.images.size(); ++n)
+    for (size_t n = 1; n <= job.images.size() && !Stopped(stop); ++n)
     {
+        const fs::path path = folder / (std::to_string(n) + ".jpg");
         std::optional<wxImage> image = DecodeImage(*job.images[n - 1].png);
-        if (!image)
-            continue;
-        FlattenOntoWhite(*image);
         wxMemoryOutputStream out;
-        if (!image->SaveFile(out, wxBITMAP_TYPE_JPEG))
+        if (image)
+            FlattenOntoWhite(*image);
+        if (!image || !image->SaveFile(out, wxBITMAP_TYPE_JPEG))
+        {
+            outcome.Failed(1, path.native() + ": the image could not be encoded as JPEG");
             continue;
+        }
         Bytes jpeg(out.GetSize());
         out.CopyTo(jpeg.data(), jpeg.size());
-        ReplaceFileWith(folder / (std::to_string(n) + ".jpg"), jpeg.data(), jpeg.size());
+        int error = 0;
+        if (!ReplaceFileWith(path, jpeg.data(), jpeg.size(), &error))
+            outcome.Failed(path, error);
     }
 }
 
-void SaveFiles(const SaveJob& job, const fs::path& folder)
+void SaveFiles(const SaveJob& job, const fs::path& folder, Outcome& outcome, const std::atomic<bool>* stop)
 {
     std::set<std::string> used;
-    for (const fs::path& stored : job.storedCopies)
+    for (size_t n = 1; n <= job.storedCopies.size() && !Stopped(stop); ++n)
     {
+        const fs::path& stored = job.storedCopies[n - 1];
         if (stored.empty())
+        {
+            outcome.Failed(1, "file record " + std::to_string(n) + " has no stored copy to save");
             continue;
-        CopyFileData(stored, folder / UniqueFileName(stored.filename().native(), used));
+        }
+        const fs::path path = folder / UniqueFileName(stored.filename().native(), used);
+        int error = 0;
+        if (!CopyFileData(stored, path, stop, &error) && !Stopped(stop))
+            outcome.Failed(path, error);
     }
 }
 
@@ -106,79 +155,179 @@ std::vector<fs::path> SaveFolders(const SaveJob& job)
     return {};
 }
 
+namespace {
+
+// `stem` cut to at most `bytes`, never inside a UTF-8 character.
+std::string CutStem(const std::string& stem, size_t bytes)
+{
+    if (stem.size() <= bytes)
+        return stem;
+    size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(stem[end]) & 0xC0) == 0x80)
+        --end;
+    return stem.substr(0, end);
+}
+
+}  // namespace
+
 std::string UniqueFileName(const std::string& name, std::set<std::string>& used)
 {
-    std::string candidate = name;
-    // The number goes before the extension; a leading dot starts no extension.
+    // The number goes before the extension; a leading dot starts no
+    // extension, and one too long to leave room for a stem counts as stem.
     size_t dot = name.rfind('.');
-    if (dot == std::string::npos || dot == 0)
+    if (dot == std::string::npos || dot == 0 || name.size() - dot > kMaxNameBytes / 2)
         dot = name.size();
+    const std::string stem = name.substr(0, dot), extension = name.substr(dot);
+    std::string candidate = CutStem(stem, kMaxNameBytes - extension.size()) + extension;
     for (int copy = 2; used.count(candidate); ++copy)
-        candidate = name.substr(0, dot) + " (" + std::to_string(copy) + ")" + name.substr(dot);
+    {
+        std::string number = " (" + std::to_string(copy) + ")";
+        candidate = CutStem(stem, kMaxNameBytes - extension.size() - number.size()) + number + extension;
+    }
     used.insert(candidate);
     return candidate;
 }
 
-void RunSave(const SaveJob& job)
+std::string SaveFailureMessage(const SaveReport& report)
 {
+    std::string records = report.failed == 1 ? "1 record" : std::to_string(report.failed) + " records";
+    return records + " could not be saved.\n\nSave folder: " + report.folder.native() +
+           "\n\nFirst reason: " + report.firstReason;
+}
+
+SaveReport RunSave(const SaveJob& job, const std::atomic<bool>* stop)
+{
+    SaveReport report;
+    Outcome outcome(report);
     std::vector<fs::path> folders = SaveFolders(job);
+    report.folder = folders.back();
+    if (job.kind == SaveJob::Kind::Everything)
+        report.folder = folders[1];
     for (const fs::path& folder : folders)
-        MakePrivateFolder(folder);
+    {
+        if (MakePrivateFolder(folder))
+            continue;
+        // Nothing can be written below a folder that can't be made.
+        int error = errno;
+        outcome.Failed(job.texts.size() + job.images.size() + job.storedCopies.size(),
+                       Outcome::Describe(folder, error));
+        return report;
+    }
     const fs::path& last = folders.back();
     switch (job.kind)
     {
     case SaveJob::Kind::Everything:
-        SaveTexts(job, folders[2]);
-        SaveImages(job, folders[3]);
-        SaveFiles(job, folders[4]);
+        SaveTexts(job, folders[2], outcome, stop);
+        SaveImages(job, folders[3], outcome, stop);
+        SaveFiles(job, folders[4], outcome, stop);
         break;
     case SaveJob::Kind::Text:
-        SaveTexts(job, last);
+        SaveTexts(job, last, outcome, stop);
         break;
     case SaveJob::Kind::Images:
-        SaveImages(job, last);
+        SaveImages(job, last, outcome, stop);
         break;
     case SaveJob::Kind::Files:
-        SaveFiles(job, last);
+        SaveFiles(job, last, outcome, stop);
         break;
     }
+    report.cancelled = Stopped(stop);
+    return report;
+}
+
+struct SaveQueue::State
+{
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable idle;
+    std::deque<SaveJob> jobs;
+    bool finishing = false;
+    std::atomic<bool> stop{false};
+    bool ended = false;
+    std::function<void(const SaveReport&)> done;
+};
+
+SaveQueue::SaveQueue(std::function<void(const SaveReport&)> done) : m_state(std::make_shared<State>())
+{
+    m_state->done = std::move(done);
+}
+
+SaveQueue::~SaveQueue()
+{
+    Finish();
+}
+
+void SaveQueue::RunJobs(std::shared_ptr<State> state)
+{
+    for (;;)
+    {
+        SaveJob next;
+        {
+            std::unique_lock<std::mutex> lock(state->mutex);
+            state->wake.wait(lock, [&] { return state->finishing || !state->jobs.empty(); });
+            if (state->jobs.empty() || state->stop)
+                break;
+            next = std::move(state->jobs.front());
+            state->jobs.pop_front();
+        }
+        SaveReport report = RunSave(next, &state->stop);
+        std::lock_guard<std::mutex> lock(state->mutex);
+        if (state->done && !state->stop)
+            state->done(report);
+    }
+    std::lock_guard<std::mutex> lock(state->mutex);
+    state->ended = true;
+    state->idle.notify_all();
 }
 
 void SaveQueue::Submit(SaveJob job)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_jobs.push_back(std::move(job));
+    std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->jobs.push_back(std::move(job));
     if (!m_thread.joinable())
-        m_thread = std::thread([this] { Run(); });
-    m_wake.notify_one();
+    {
+        m_state->finishing = false;
+        m_state->ended = false;
+        m_state->stop = false;
+        // The thread holds the state itself, so that it can be let go.
+        m_thread = std::thread(&SaveQueue::RunJobs, m_state);
+    }
+    m_state->wake.notify_one();
+}
+
+bool SaveQueue::Finish(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline)
+{
+    if (!m_thread.joinable())
+        return true;
+    std::unique_lock<std::mutex> lock(m_state->mutex);
+    m_state->finishing = true;
+    m_state->wake.notify_one();
+    m_state->idle.wait_until(lock, grace, [&] { return m_state->ended; });
+    // Whatever is still being written stops; no report goes out after this.
+    m_state->stop = true;
+    m_state->jobs.clear();
+    bool ended = m_state->idle.wait_until(lock, deadline, [&] { return m_state->ended; });
+    lock.unlock();
+    if (ended)
+        m_thread.join();
+    else
+    {
+        m_thread.detach();
+        auto done = m_state->done;
+        m_state = std::make_shared<State>();
+        m_state->done = std::move(done);
+    }
+    return ended;
 }
 
 void SaveQueue::Finish()
 {
+    if (!m_thread.joinable())
+        return;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_finishing = true;
+        std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->finishing = true;
     }
-    m_wake.notify_one();
-    if (m_thread.joinable())
-        m_thread.join();
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_finishing = false;
-}
-
-void SaveQueue::Run()
-{
-    for (;;)
-    {
-        SaveJob job;
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_finishing || !m_jobs.empty(); });
-            if (m_jobs.empty())
-                return;
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-        }
-        RunSave(job);
-    }
+    m_state->wake.notify_one();
+    m_thread.join();
 }

@@ -3,10 +3,14 @@
 #include "image/image_record.h"
 #include "text/text_records.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <ctime>
 #include <deque>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -31,8 +35,21 @@ struct SaveJob
     std::string stamp;  // TimeStampName() of the moment of the command
     TextRecords texts;
     std::vector<ImageRecord> images;
-    std::vector<std::filesystem::path> storedCopies;  // one per file record, in order
+    std::vector<std::filesystem::path> storedCopies;  // one per file record, in order; empty: none made
 };
+
+// What became of a save: how many records could not be written, and why
+// the first of them could not.
+struct SaveReport
+{
+    std::size_t failed = 0;
+    std::filesystem::path folder;  // the command's own folder
+    std::string firstReason;
+    bool cancelled = false;  // stopped by the program's end
+};
+
+// The message that tells the user what a failed save left out.
+std::string SaveFailureMessage(const SaveReport& report);
 
 // "07-03-26_14-05-09": day, month, two-digit year, then the local time.
 std::string TimeStampName(std::time_t when);
@@ -42,33 +59,41 @@ std::vector<std::filesystem::path> SaveFolders(const SaveJob& job);
 
 // A name not yet in `used` for the next file of that name: "report.txt",
 // then "report (2).txt", "report (3).txt"; the name is added to `used`.
+// Every name fits the file system's limit of kMaxNameBytes: a long stem is
+// shortened at a character boundary, and the extension kept.
+constexpr std::size_t kMaxNameBytes = 255;
 std::string UniqueFileName(const std::string& name, std::set<std::string>& used);
 
 // Writes everything the job holds into its folders below the program
-// directory. Failures are silent; nothing half-written is left behind.
-void RunSave(const SaveJob& job);
+// directory; nothing half-written is left behind. `stop` ends it early.
+SaveReport RunSave(const SaveJob& job, const std::atomic<bool>* stop = nullptr);
 
 // Runs save jobs one after another on a thread of its own, so that neither
-// recording nor the window waits for a save.
+// recording nor the window waits for a save. `done` hears of each job on
+// that thread, unless the queue was finished first.
 class SaveQueue
 {
 public:
-    SaveQueue() = default;
-    ~SaveQueue() { Finish(); }
+    explicit SaveQueue(std::function<void(const SaveReport&)> done = nullptr);
+    ~SaveQueue();
     SaveQueue(const SaveQueue&) = delete;
     SaveQueue& operator=(const SaveQueue&) = delete;
 
     void Submit(SaveJob job);
 
-    // Waits until every submitted job is written, then ends the thread.
+    // Lets the jobs run until `grace` has passed, then stops them and waits
+    // for the thread until `deadline`. False when the thread is still busy
+    // then: it is let go, and ends on its own or with the process; it
+    // writes nothing that is not complete, and reports nothing.
+    bool Finish(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline);
+
+    // Waits for every job, however long.
     void Finish();
 
 private:
-    void Run();
+    struct State;
+    static void RunJobs(std::shared_ptr<State> state);
 
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<SaveJob> m_jobs;
-    bool m_finishing = false;
+    std::shared_ptr<State> m_state;
     std::thread m_thread;
 };

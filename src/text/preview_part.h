@@ -14,3 +14,8 @@ constexpr size_t kPreviewRunLimit = 4 * 1024;
 
 std::string_view PreviewPart(const std::string& text, size_t limit = kPreviewLimit,
                              size_t runLimit = kPreviewRunLimit);
+
+// The bytes as a text box can show them: valid UTF-8 in which every byte
+// that is no part of a well-formed character becomes U+FFFD and a NUL
+// becomes U+2400, so that nothing of the record is silently dropped.
+std::string ReadableText(std::string_view bytes);

@@ -4,16 +4,18 @@
 
 void TextPreview::Show(TextRecord record)
 {
-    std::string_view part = PreviewPart(*record);
-    m_shortened = part.size() < record->size();
-    m_box->SetValue(wxString::FromUTF8(part.data(), part.size()));
+    std::string shown = ReadableText(PreviewPart(*record));
+    m_shownValue = wxString::FromUTF8(shown.data(), shown.size());
+    m_box->SetValue(m_shownValue);
     m_box->DiscardEdits();
     m_shown = std::move(record);
 }
 
-wxString TextPreview::TextToCopy() const
+std::string TextPreview::TextToCopy() const
 {
-    if (m_shortened && m_shown && !m_box->IsModified())
-        return wxString::FromUTF8(*m_shown);
-    return m_box->GetValue();
+    // Untouched: what the box holds is still what it was given.
+    wxString value = m_box->GetValue();
+    if (m_shown && value == m_shownValue)
+        return *m_shown;
+    return value.utf8_string();
 }

@@ -3,22 +3,26 @@
 #include "text/preview_part.h"
 #include "text/text_records.h"
 
-class wxString;
+#include <wx/string.h>
+
+#include <string>
+
 class wxTextCtrl;
 
-// A multi-line box that shows one record. What it copies is what it shows,
-// edits included, except that an untouched preview of a shortened record
-// copies the whole record.
+// A multi-line box that shows one record. An untouched preview copies the
+// record's own bytes, whole, even where the box shows only the start of a
+// huge text or shows bytes that are no UTF-8 as replacement characters; an
+// edited one copies what it shows.
 class TextPreview
 {
 public:
     explicit TextPreview(wxTextCtrl* box) : m_box(box) {}
 
     void Show(TextRecord record);
-    wxString TextToCopy() const;
+    std::string TextToCopy() const;
 
 private:
     wxTextCtrl* m_box;
     TextRecord m_shown;
-    bool m_shortened = false;
+    wxString m_shownValue;
 };

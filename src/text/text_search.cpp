@@ -4,11 +4,16 @@
 #include "app/page_layout.h"
 #include "platform/clipboard_writer.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 wxBEGIN_EVENT_TABLE(TextSearch, wxFrame)
     EVT_BUTTON(TextSearch::ID_NEXT, TextSearch::OnNext)
@@ -53,7 +58,22 @@ TextSearch::TextSearch(TextRecords results)
 
     FixSizeToFit(this, panel->GetMinSize());
 
-    ShowResult();
+    // The first match goes into the box once the window is on screen: a box
+    // that has no width yet breaks a long line at every character, and a
+    // line of a few hundred kilobytes then took many seconds and a hundred
+    // megabytes.
+    CallAfter(&TextSearch::ShowResult);
+}
+
+TextSearch::~TextSearch()
+{
+#ifdef __GLIBC__
+    // The box's layout of a large match is many small blocks, which the
+    // allocator keeps unless told to give them back; the box itself goes
+    // after this body, so the trim comes later.
+    if (wxTheApp)
+        wxTheApp->CallAfter([] { ::malloc_trim(0); });
+#endif
 }
 
 void TextSearch::OnNext(wxCommandEvent&)

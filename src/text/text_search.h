@@ -25,6 +25,7 @@ public:
 
     // `results` holds at least one match.
     explicit TextSearch(TextRecords results);
+    ~TextSearch() override;
 
     void OnNext(wxCommandEvent& event);
     void OnPrevious(wxCommandEvent& event);

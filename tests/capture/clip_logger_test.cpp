@@ -1,5 +1,6 @@
 #include "capture/capture_sink.h"
 #include "capture/clip_logger.h"
+#include "file/stored_copies.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,8 @@ using Texts = std::vector<std::string>;
 Texts PollTexts(const std::vector<ClipSnapshot>& snapshots)
 {
     RecordingSink sink;
-    ClipLogger logger(&sink, "/nonexistent/copied-files");
+    StoredCopies store("/nonexistent/copied-files");
+    ClipLogger logger(&sink, &store);
     for (const ClipSnapshot& snapshot : snapshots)
         logger.Poll(snapshot);
     return sink.Texts();
@@ -86,7 +88,7 @@ TEST(TextCapture, EmptyTextIsIgnoredAndTheLastTextRemembered)
 
 TEST(TextCapture, OtherSnapshotsLeaveTheLastTextAlone)
 {
-    ClipSnapshot image = ClipSnapshot::OfImage({1, 2, 3}, "image/png");
+    ClipSnapshot image = ClipSnapshot::OfImage({1, 2, 3});
     ClipSnapshot files = ClipSnapshot::OfFiles({"/tmp/a"});
     EXPECT_EQ(PollTexts({Text("A"), ClipSnapshot::Nothing(), image, files, Text("A")}), Texts({"A"}));
 }
@@ -96,10 +98,38 @@ TEST(TextCapture, NonAsciiTextIsComparedPerCharacter)
     EXPECT_EQ(PollTexts({Text("grüße"), Text("grüße"), Text("GRÜSSE")}), Texts({"grüße", "GRÜSSE"}));
 }
 
+TEST(TextCapture, KeepsTheOwnersBytesExactly)
+{
+    // Line ends, NULs inside and bytes that are no UTF-8 are all part of
+    // the text, and tell texts apart.
+    const std::string nul("before\0after", 12), invalid("caf\xE9 \xFF\xFE");
+    EXPECT_EQ(PollTexts({Text("x\r\ny"), Text("x\ny"), Text("x\ry"), ClipSnapshot::OfText(nul),
+                         ClipSnapshot::OfText(invalid), ClipSnapshot::OfText(invalid)}),
+              Texts({"x\r\ny", "x\ny", "x\ry", nul, invalid}));
+}
+
+TEST(TextCapture, TheLastTextAndItsRecordShareOneCopy)
+{
+    class KeepingSink : public CaptureSink
+    {
+    public:
+        void AddText(TextRecord text) override { record = std::move(text); }
+        void AddImage(ImageRecord) override {}
+        void AddFile(FileRecord) override {}
+        TextRecord record;
+    } sink;
+    StoredCopies store("/nonexistent/copied-files");
+    ClipLogger logger(&sink, &store);
+    logger.Poll(ClipSnapshot::OfText(std::string(1 << 20, 'x')));
+    ASSERT_TRUE(sink.record);
+    EXPECT_EQ(sink.record.use_count(), 2);  // the sink's and the logger's last text
+}
+
 TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)
 {
     RecordingSink sink;
-    ClipLogger logger(&sink, "/nonexistent/copied-files");
+    StoredCopies store("/nonexistent/copied-files");
+    ClipLogger logger(&sink, &store);
     ASSERT_EQ(logger.Create(), wxTHREAD_NO_ERROR);
     ASSERT_EQ(logger.Run(), wxTHREAD_NO_ERROR);
 
@@ -114,6 +144,22 @@ TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)
 
     auto start = std::chrono::steady_clock::now();
     logger.RequestStop();
+    EXPECT_TRUE(logger.WaitForEnd(std::chrono::seconds(5)));
     logger.Wait();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+}
+
+TEST(ClipLoggerThread, DropsWhatIsQueuedWhenStopped)
+{
+    RecordingSink sink;
+    StoredCopies store("/nonexistent/copied-files");
+    ClipLogger logger(&sink, &store);
+    for (int i = 0; i < 1000; ++i)
+        logger.Submit(ClipSnapshot::OfText("queued " + std::to_string(i)));
+    logger.RequestStop();
+    ASSERT_EQ(logger.Create(), wxTHREAD_NO_ERROR);
+    ASSERT_EQ(logger.Run(), wxTHREAD_NO_ERROR);
+    EXPECT_TRUE(logger.WaitForEnd(std::chrono::seconds(5)));
+    logger.Wait();
+    EXPECT_TRUE(sink.Texts().empty());
 }

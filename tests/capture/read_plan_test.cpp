@@ -2,29 +2,52 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 TEST(ReadPlan, FileListComesBeforeTextAndImage)
 {
-    ReadPlan plan = PlanRead({"TARGETS", "UTF8_STRING", "text/uri-list", "image/png",
-                              "x-special/gnome-copied-files"},
-                             true);
+    ReadPlan plan = PlanRead({"TARGETS", "UTF8_STRING", "text/uri-list", "image/png", "x-special/gnome-copied-files"});
     EXPECT_EQ(plan.fileListTarget, "text/uri-list");
-    EXPECT_TRUE(plan.text);  // the fallback when the list is not local files
+    EXPECT_EQ(plan.textTarget, "UTF8_STRING");  // the fallback when the list is not local files
     EXPECT_EQ(plan.imageTarget, "image/png");
 
-    EXPECT_EQ(PlanRead({"x-special/gnome-copied-files"}, false).fileListTarget, "x-special/gnome-copied-files");
+    EXPECT_EQ(PlanRead({"x-special/gnome-copied-files"}).fileListTarget, "x-special/gnome-copied-files");
 }
 
-TEST(ReadPlan, PrefersPngAmongImages)
+TEST(ReadPlan, TakesTheTextFormThatKeepsTheOwnersBytes)
 {
-    EXPECT_EQ(PlanRead({"image/jpeg", "image/bmp", "image/png"}, false).imageTarget, "image/png");
-    EXPECT_EQ(PlanRead({"image/jpeg", "image/bmp"}, false).imageTarget, "image/bmp");
-    EXPECT_EQ(PlanRead({"image/x-unknown"}, false).imageTarget, "");
+    // GTK and Qt offer all of these; only the first two carry the text
+    // untouched, whatever its line ends.
+    EXPECT_EQ(PlanRead({"TEXT", "STRING", "text/plain", "text/plain;charset=utf-8", "UTF8_STRING"}).textTarget,
+              "UTF8_STRING");
+    EXPECT_EQ(PlanRead({"text/plain", "text/plain;charset=utf-8"}).textTarget, "text/plain;charset=utf-8");
+    EXPECT_EQ(PlanRead({"COMPOUND_TEXT", "STRING"}).textTarget, "STRING");
+    // Owners that offer a single old form are recorded too.
+    for (const char* only : {"text/plain", "TEXT", "COMPOUND_TEXT", "STRING"})
+        EXPECT_EQ(PlanRead({"TARGETS", only}).textTarget, only);
+}
+
+TEST(ReadPlan, ImagesOnlyInFormatsWithTrustworthyDecoders)
+{
+    EXPECT_EQ(PlanRead({"image/jpeg", "image/bmp", "image/png"}).imageTarget, "image/png");
+    EXPECT_EQ(PlanRead({"image/bmp", "image/jpeg"}).imageTarget, "image/jpeg");
+    EXPECT_EQ(PlanRead({"image/bmp", "image/gif", "image/x-portable-graymap"}).imageTarget, "");
 }
 
 TEST(ReadPlan, NothingUsableOffered)
 {
-    ReadPlan plan = PlanRead({"TARGETS", "TIMESTAMP", "application/x-private"}, false);
+    ReadPlan plan = PlanRead({"TARGETS", "TIMESTAMP", "application/x-private"});
     EXPECT_TRUE(plan.fileListTarget.empty());
-    EXPECT_FALSE(plan.text);
+    EXPECT_TRUE(plan.textTarget.empty());
     EXPECT_TRUE(plan.imageTarget.empty());
+}
+
+TEST(ReadPlan, SecretMarkIsReadTheWayOwnersWriteIt)
+{
+    for (std::string value : std::vector<std::string>{"secret", "secret\n", "secret\r\n", std::string("secret\0", 7), "Secret", "SECRET ",
+                              std::string("secret\n\0\0", 9)})
+        EXPECT_TRUE(IsSecretMark(&value)) << value;
+    EXPECT_TRUE(IsSecretMark(nullptr));  // unreadable
+    for (std::string value : std::vector<std::string>{"public", "", "secrets", "not secret", " secret"})
+        EXPECT_FALSE(IsSecretMark(&value)) << value;
 }

@@ -46,10 +46,31 @@ TEST(UriList, AnythingButLocalFilesIsNotAFileList)
     EXPECT_FALSE(Parse("file:///a%2\n"));                       // malformed escapes
     EXPECT_FALSE(Parse("file:///a%zz\n"));
     EXPECT_FALSE(Parse("file:///a%00b\n"));                     // no NUL in a path
-    EXPECT_FALSE(Parse(std::string_view("file:///a\0b\n", 12)));
+    EXPECT_FALSE(Parse(std::string_view("file:///a\0b\n", 12)));  // nothing left once it is refused
     EXPECT_FALSE(Parse("file:///a\tb\n"));
     EXPECT_FALSE(Parse("file:relative\n"));
     EXPECT_FALSE(Parse(""));
     EXPECT_FALSE(Parse("copy\n"));
     EXPECT_FALSE(Parse("just some text"));
+}
+
+TEST(UriList, ListsEndedTheWayFileManagersEndThem)
+{
+    // One file manager ends its list with a NUL, others with CRLF, LF or nothing.
+    for (std::string_view list : {std::string_view("file:///a\r\nfile:///b\0", 21),
+                                  std::string_view("file:///a\r\nfile:///b\r\n"),
+                                  std::string_view("file:///a\nfile:///b"),
+                                  std::string_view("copy\nfile:///a\nfile:///b\0\0", 26)})
+    {
+        auto paths = Parse(list);
+        ASSERT_TRUE(paths) << list;
+        EXPECT_EQ(*paths, Paths({"/a", "/b"}));
+    }
+}
+
+TEST(UriList, AnEntryWithControlCharactersIsRefusedAlone)
+{
+    auto paths = Parse(std::string_view("file:///a\r\nfile:///b\x01" "c\r\nfile:///d\tx\r\nfile:///e\r\n", 48));
+    ASSERT_TRUE(paths);
+    EXPECT_EQ(*paths, Paths({"/a", "/e"}));
 }

@@ -3,19 +3,19 @@ import subprocess
 
 import pyatspi
 
-from quillory_e2e import QuilloryTest, main, set_clipboard, wait_until
+from quillory_e2e import QuilloryTest, main, set_clipboard, uri_list, wait_until
 
 
 class Instances(QuilloryTest):
     def test_a_second_start_in_the_same_folder_leaves_it_alone(self):
         q = self.q
-        stored = os.path.join(q.copied_files, "1", "kept.txt")
-        os.makedirs(os.path.dirname(stored))
-        with open(stored, "w") as f:
+        original = os.path.join(q.dir, "kept.txt")
+        with open(original, "w") as f:
             f.write("the first one's stored copy")
         q.start()
-        set_clipboard("recorded by the first")
-        q.wait_label("You currently have 1 items of text saved from the clipboard")
+        set_clipboard(uri_list([original]), "text/uri-list")
+        q.wait_label("You currently have 1 files saved from the clipboard", page="Files")
+        stored = os.path.join(q.copied_files, "1", "kept.txt")
 
         second = subprocess.Popen([q.executable], cwd=q.dir, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.addCleanup(second.kill)

@@ -1,6 +1,7 @@
 #include "capture/capture_sink.h"
 #include "capture/clip_logger.h"
 #include "file/file_record.h"
+#include "file/stored_copies.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -46,22 +47,16 @@ TEST(FileTexts, TimesReadTheSameInEveryLocale)
     ::tzset();
 }
 
-TEST(StoredCopies, EachRecordHasAFolderOfItsOwn)
-{
-    EXPECT_EQ(StoredCopyPath("/p/copied-files", 7, "report.txt"), fs::path("/p/copied-files/7/report.txt"));
-    EXPECT_TRUE(StoredCopyPath("/p/copied-files", 1, "").empty());
-    EXPECT_TRUE(StoredCopyPath("/p/copied-files", 1, ".").empty());
-    EXPECT_TRUE(StoredCopyPath("/p/copied-files", 1, "..").empty());
-}
-
-TEST(StoredCopies, TheCopiedFilesFolderIsMadePrivateWhenFirstNeeded)
+TEST(FileRecords, TheCopiedFilesFolderIsMadePrivateWhenFirstNeeded)
 {
     TempDir dir;
     fs::path copied = dir / "copied-files";
     WriteFile(dir / "key", "secret");
     ::chmod((dir / "key").c_str(), 0600);
 
-    FileRecord record = MakeFileRecord(dir / "key", 1, copied, nullptr);
+    StoredCopies store(copied);
+    EXPECT_FALSE(fs::exists(copied));
+    FileRecord record = MakeFileRecord(dir / "key", 1, store, nullptr);
     EXPECT_EQ(record.storedCopy, copied / "1" / "key");
     EXPECT_EQ(ReadFile(record.storedCopy), "secret");
     struct stat info;
@@ -73,17 +68,26 @@ TEST(StoredCopies, TheCopiedFilesFolderIsMadePrivateWhenFirstNeeded)
     EXPECT_EQ(record.type, "");
 }
 
-TEST(StoredCopies, AFileThatCantBeExaminedIsStillRecorded)
+TEST(FileRecords, WithoutAStoredCopyNoLocationIsShown)
 {
     TempDir dir;
-    FileRecord record = MakeFileRecord(dir / "vanished.txt", 3, dir / "copied-files", nullptr);
+    fs::create_directories(dir / "a folder");
+    ::mkfifo((dir / "fifo").c_str(), 0600);
+    StoredCopies store(dir / "copied-files");
+    FileRecord record = MakeFileRecord(dir / "vanished.txt", 3, store, nullptr);
     EXPECT_EQ(record.name, "vanished.txt");
     EXPECT_EQ(record.type, "txt");
     EXPECT_EQ(record.size, "unknown");
     EXPECT_EQ(record.modified, "unknown");
     EXPECT_EQ(record.accessed, "unknown");
     EXPECT_EQ(record.created, "unknown");
-    EXPECT_FALSE(fs::exists(record.storedCopy));
+    for (const char* name : {"vanished.txt", "a folder", "fifo"})
+    {
+        FileRecord odd = MakeFileRecord(dir / name, 4, store, nullptr);
+        EXPECT_TRUE(odd.storedCopy.empty()) << name;
+        EXPECT_TRUE(odd.storedCopyText.empty()) << name;
+        EXPECT_EQ(odd.pathText, (dir / name).string());
+    }
 }
 
 namespace {
@@ -105,7 +109,8 @@ TEST(FileCapture, AListIsNewWhenItDiffersAsAWhole)
     for (const char* name : {"a", "b", "c"})
         WriteFile(dir / name, name);
     FileSink sink;
-    ClipLogger logger(&sink, dir / "copied-files");
+    StoredCopies store(dir / "copied-files");
+    ClipLogger logger(&sink, &store);
     auto files = [&](std::vector<fs::path> paths) { logger.Poll(ClipSnapshot::OfFiles(std::move(paths))); };
 
     files({dir / "a", dir / "b"});
@@ -131,10 +136,12 @@ TEST(FileCapture, FilesOfTheSameNameKeepCopiesOfTheirOwn)
     WriteFile(dir / "one" / "report.txt", "first report");
     WriteFile(dir / "two" / "report.txt", "second report");
     FileSink sink;
-    ClipLogger logger(&sink, dir / "copied-files");
+    StoredCopies store(dir / "copied-files");
+    ClipLogger logger(&sink, &store);
     logger.Poll(ClipSnapshot::OfFiles({dir / "one" / "report.txt"}));
     logger.Poll(ClipSnapshot::OfFiles({dir / "two" / "report.txt"}));
-    // A stored copy recorded again is copied once more, not onto itself.
+    // A stored copy put back and recorded again shares its bytes instead
+    // of taking the space a second time.
     logger.Poll(ClipSnapshot::OfFiles({dir / "copied-files" / "1" / "report.txt"}));
 
     ASSERT_EQ(sink.files.size(), 3u);
@@ -142,4 +149,8 @@ TEST(FileCapture, FilesOfTheSameNameKeepCopiesOfTheirOwn)
     EXPECT_EQ(ReadFile(sink.files[1].storedCopy), "second report");
     EXPECT_EQ(ReadFile(sink.files[2].storedCopy), "first report");
     EXPECT_EQ(sink.files[0].storedCopy.filename(), "report.txt");
+    struct stat first, third;
+    ASSERT_EQ(::stat(sink.files[0].storedCopy.c_str(), &first), 0);
+    ASSERT_EQ(::stat(sink.files[2].storedCopy.c_str(), &third), 0);
+    EXPECT_EQ(first.st_ino, third.st_ino);
 }

@@ -1,8 +1,13 @@
 #include "capture/capture_sink.h"
 #include "capture/clip_logger.h"
+#include "file/stored_copies.h"
 #include "image/image_record.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <wx/image.h>
 #include <wx/mstream.h>
@@ -29,7 +34,7 @@ Bytes Encode(const wxImage& image, wxBitmapType type)
 
 ClipSnapshot Png(const wxImage& image)
 {
-    return ClipSnapshot::OfImage(Encode(image, wxBITMAP_TYPE_PNG), "image/png");
+    return ClipSnapshot::OfImage(Encode(image, wxBITMAP_TYPE_PNG));
 }
 
 class ImageSink : public CaptureSink
@@ -44,7 +49,8 @@ public:
 std::vector<ImageRecord> Capture(const std::vector<ClipSnapshot>& snapshots)
 {
     ImageSink sink;
-    ClipLogger logger(&sink, "/nonexistent/copied-files");
+    StoredCopies store("/nonexistent/copied-files");
+    ClipLogger logger(&sink, &store);
     for (const ClipSnapshot& snapshot : snapshots)
         logger.Poll(snapshot);
     return sink.images;
@@ -100,8 +106,11 @@ TEST(ImageCapture, NewWhenSizeOrPixelsDiffer)
 TEST(ImageCapture, TheSamePictureReencodedIsNotNew)
 {
     wxImage picture = Picture(64, 48);
-    ClipSnapshot bmp = ClipSnapshot::OfImage(Encode(picture, wxBITMAP_TYPE_BMP), "image/bmp");
-    EXPECT_EQ(Capture({Png(picture), bmp}).size(), 1u);
+    wxImage loose = picture.Copy();
+    loose.SetOption(wxIMAGE_OPTION_PNG_COMPRESSION_LEVEL, 0);
+    ClipSnapshot reencoded = ClipSnapshot::OfImage(Encode(loose, wxBITMAP_TYPE_PNG));
+    ASSERT_NE(reencoded.imageData, Png(picture).imageData);
+    EXPECT_EQ(Capture({Png(picture), reencoded}).size(), 1u);
 
     // An opaque alpha channel is the same picture as none.
     wxImage opaque = picture.Copy();
@@ -122,8 +131,8 @@ TEST(ImageCapture, TinyImageBecomesTheLastButThePageRefusesIt)
 
 TEST(ImageCapture, BytesThatAreNoImageChangeNothing)
 {
-    ClipSnapshot junk = ClipSnapshot::OfImage({'n', 'o', 't', ' ', 'p', 'n', 'g'}, "image/png");
-    ClipSnapshot empty = ClipSnapshot::OfImage({}, "image/png");
+    ClipSnapshot junk = ClipSnapshot::OfImage({'n', 'o', 't', ' ', 'p', 'n', 'g'});
+    ClipSnapshot empty = ClipSnapshot::OfImage({});
     EXPECT_EQ(Capture({Png(Picture(10, 10)), junk, empty, Png(Picture(10, 10))}).size(), 1u);
 }
 
@@ -140,11 +149,64 @@ TEST(ImageRecord, KeepsTheFullImageAndAPreviewCutToTheBox)
     EXPECT_EQ(SizeOf(MakeImageRecord(Picture(330, 300), {}).previewPng), wxSize(330, 213));
     EXPECT_EQ(SizeOf(MakeImageRecord(Picture(300, 400), {}).previewPng), wxSize(159, 213));
 
-    // A small image is its own preview, and a BMP is kept as a PNG.
+    // A small image is its own preview, and a JPEG is kept as a PNG.
     wxImage small = Picture(200, 150);
-    ImageRecord fromBmp = MakeImageRecord(small, Encode(small, wxBITMAP_TYPE_BMP));
-    EXPECT_EQ(fromBmp.previewPng, fromBmp.png);
-    std::optional<wxImage> decoded = DecodeImage(*fromBmp.png);
+    Bytes jpeg = Encode(small, wxBITMAP_TYPE_JPEG);
+    std::optional<wxImage> fromJpeg = DecodeImage(jpeg);
+    ASSERT_TRUE(fromJpeg);
+    ImageRecord record2 = MakeImageRecord(*fromJpeg, jpeg);
+    EXPECT_EQ(record2.previewPng, record2.png);
+    std::optional<wxImage> decoded = DecodeImage(*record2.png);
     ASSERT_TRUE(decoded);
-    EXPECT_EQ(FingerprintOf(*decoded), FingerprintOf(small));
+    EXPECT_EQ(FingerprintOf(*decoded), FingerprintOf(*fromJpeg));
+}
+
+TEST(ImageDecoding, OnlyPngAndJpegByTheirSignatureWhateverTheName)
+{
+    wxImage picture = Picture(40, 30);
+    EXPECT_EQ(SniffImageFormat(Encode(picture, wxBITMAP_TYPE_PNG)), ImageFormat::Png);
+    EXPECT_EQ(SniffImageFormat(Encode(picture, wxBITMAP_TYPE_JPEG)), ImageFormat::Jpeg);
+    // Formats whose readers are not fit for untrusted bytes are refused,
+    // though the toolkit could read them.
+    for (wxBitmapType type : {wxBITMAP_TYPE_BMP, wxBITMAP_TYPE_TIFF, wxBITMAP_TYPE_PNM, wxBITMAP_TYPE_TGA})
+    {
+        Bytes other = Encode(picture, type);
+        EXPECT_EQ(SniffImageFormat(other), ImageFormat::Unknown) << type;
+        EXPECT_FALSE(DecodeImage(other)) << type;
+    }
+}
+
+TEST(ImageDecoding, SizeIsReadFromTheHeaderBeforeDecoding)
+{
+    std::optional<ImageSize> png = HeaderImageSize(Encode(Picture(123, 45), wxBITMAP_TYPE_PNG));
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->width, 123);
+    EXPECT_EQ(png->height, 45);
+    wxImage photo = Picture(321, 54);
+    photo.SetOption(wxIMAGE_OPTION_QUALITY, 50);
+    std::optional<ImageSize> jpeg = HeaderImageSize(Encode(photo, wxBITMAP_TYPE_JPEG));
+    ASSERT_TRUE(jpeg);
+    EXPECT_EQ(jpeg->width, 321);
+    EXPECT_EQ(jpeg->height, 54);
+    // Headers cut short, and a JPEG whose image data starts before any size.
+    Bytes cut = Encode(Picture(10, 10), wxBITMAP_TYPE_JPEG);
+    for (size_t size : {3u, 10u, 20u})
+        EXPECT_FALSE(HeaderImageSize(Bytes(cut.begin(), cut.begin() + size))) << size;
+    EXPECT_FALSE(HeaderImageSize({0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x08, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(ImageDecoding, InputsThatCrashedOrExhaustedDecodersAreRefused)
+{
+    // Each of these crashed the program (a PGM called PNG, GIFs with odd
+    // LZW code sizes) or claimed a size that took gigabytes to decode.
+    size_t seen = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QUILLORY_REFUSED_IMAGES))
+    {
+        std::ifstream in(entry.path(), std::ios::binary);
+        Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_FALSE(DecodeImage(data)) << entry.path();
+        EXPECT_TRUE(Capture({ClipSnapshot::OfImage(data)}).empty()) << entry.path();
+        ++seen;
+    }
+    EXPECT_GE(seen, 8u);
 }

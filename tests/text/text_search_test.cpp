@@ -66,6 +66,7 @@ TEST_F(TextSearchTest, BrowsesTheMatchesOfTheExample)
     EXPECT_EQ(results->GetParent(), nullptr);
     wxTextCtrl* view = FindTextCtrl(results, 0);
     EXPECT_EQ(LabelOf(results), "Currently viewing #1 of 2 results");
+    Pump(20);  // the first match fills the box once the window is up
     EXPECT_EQ(view->GetValue(), "xabcx");
 
     Click(results, TextSearch::ID_PREVIOUS);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "capture/capture_sink.h"
+
+#include <functional>
+#include <mutex>
+#include <variant>
+#include <vector>
+
+// Where the capture thread leaves new records for the GUI thread: any
+// thread adds, the GUI thread takes them in the order they came, and once
+// the inbox is closed at shut-down whatever waits, or comes later, is
+// dropped.
+class RecordInbox : public CaptureSink
+{
+public:
+    using Record = std::variant<TextRecord, ImageRecord, FileRecord>;
+
+    // `wake` runs on the adding thread whenever records start to wait, so
+    // that the GUI thread comes to take them; never after Close().
+    explicit RecordInbox(std::function<void()> wake) : m_wake(std::move(wake)) {}
+
+    void AddText(TextRecord text) override { Add(std::move(text)); }
+    void AddImage(ImageRecord image) override { Add(std::move(image)); }
+    void AddFile(FileRecord file) override { Add(std::move(file)); }
+
+    // Everything waiting, oldest first.
+    std::vector<Record> Take();
+
+    void Close();
+
+private:
+    void Add(Record record);
+
+    std::mutex m_mutex;
+    std::vector<Record> m_waiting;
+    bool m_closed = false;
+    std::function<void()> m_wake;
+};

@@ -1,0 +1,83 @@
+#include "platform/session_watch.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#ifdef __WXGTK__
+#include <X11/Xlib.h>
+#include <gdk/gdk.h>
+#include <glib-unix.h>
+#endif
+
+namespace {
+
+std::function<void()>& QuitHandler()
+{
+    static std::function<void()> quit;
+    return quit;
+}
+
+std::function<void()>& LossHandler()
+{
+    static std::function<void()> lost;
+    return lost;
+}
+
+#ifdef __WXGTK__
+gboolean OnQuitSignal(gpointer)
+{
+    if (QuitHandler())
+        QuitHandler()();
+    return G_SOURCE_CONTINUE;  // a second signal asks again
+}
+
+int OnDisplayLost(Display*)
+{
+    // Xlib ends the process if this returns; it must not touch the display.
+    static bool once = false;
+    if (!once)
+    {
+        once = true;
+        if (LossHandler())
+            LossHandler()();
+    }
+    std::fflush(nullptr);
+    ::_exit(1);
+}
+
+gboolean OnDeadline(gpointer)
+{
+    std::fflush(nullptr);
+    ::_exit(0);
+}
+#endif
+
+}  // namespace
+
+void WatchQuitSignals(std::function<void()> quit)
+{
+    QuitHandler() = std::move(quit);
+#ifdef __WXGTK__
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        g_unix_signal_add(signal, OnQuitSignal, nullptr);
+#endif
+}
+
+void WatchDisplayLoss(std::function<void()> lost)
+{
+    LossHandler() = std::move(lost);
+#ifdef __WXGTK__
+    XSetIOErrorHandler(OnDisplayLost);
+#endif
+}
+
+void EndProcessAfter(int milliseconds)
+{
+#ifdef __WXGTK__
+    g_timeout_add(static_cast<guint>(milliseconds), OnDeadline, nullptr);
+#else
+    (void)milliseconds;
+#endif
+}

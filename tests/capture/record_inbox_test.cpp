@@ -1,0 +1,62 @@
+#include "capture/record_inbox.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+std::vector<std::string> TextsOf(std::vector<RecordInbox::Record> records)
+{
+    std::vector<std::string> texts;
+    for (auto& record : records)
+        texts.push_back(*std::get<TextRecord>(record));
+    return texts;
+}
+
+}  // namespace
+
+TEST(RecordInbox, HandsOverInOrderAndWakesOncePerBatch)
+{
+    std::atomic<int> wakes{0};
+    RecordInbox inbox([&] { ++wakes; });
+    inbox.AddText(MakeTextRecord("a"));
+    inbox.AddText(MakeTextRecord("b"));
+    EXPECT_EQ(wakes, 1);
+    EXPECT_EQ(TextsOf(inbox.Take()), (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(inbox.Take().empty());
+    inbox.AddText(MakeTextRecord("c"));
+    EXPECT_EQ(wakes, 2);
+}
+
+TEST(RecordInbox, DropsEverythingOnceClosed)
+{
+    std::atomic<int> wakes{0};
+    RecordInbox inbox([&] { ++wakes; });
+    inbox.AddText(MakeTextRecord("waiting"));
+    inbox.Close();
+    inbox.AddText(MakeTextRecord("late"));
+    EXPECT_TRUE(inbox.Take().empty());
+    EXPECT_EQ(wakes, 1);
+}
+
+TEST(RecordInbox, RecordsFromTheCaptureThreadArriveInOrder)
+{
+    std::atomic<int> wakes{0};
+    RecordInbox inbox([&] { ++wakes; });
+    constexpr int kCount = 20000;
+    std::thread capture([&] {
+        for (int i = 0; i < kCount; ++i)
+            inbox.AddText(MakeTextRecord(std::to_string(i)));
+    });
+    std::vector<std::string> taken;
+    while (taken.size() < kCount)
+        for (std::string& text : TextsOf(inbox.Take()))
+            taken.push_back(std::move(text));
+    capture.join();
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_EQ(taken[i], std::to_string(i));
+    EXPECT_GE(wakes, 1);
+    inbox.Close();
+}
