@@ -7,6 +7,7 @@
 #include "image/image_page.h"
 #include "app/page_layout.h"
 #include "platform/notebook_tabs.h"
+#include "platform/vanishing_window.h"
 #include "save/save_records.h"
 #include "text/preview_part.h"
 #include "text/text_page.h"
@@ -96,6 +97,7 @@ MainFrame::MainFrame()
     m_menuBar->Append(m_aboutMenu, "&About");
 
     FitToPages();
+    CloseWhenDestroyedFromOutside(this);
 }
 
 MainFrame::~MainFrame() = default;
@@ -244,6 +246,7 @@ template <class Dialog>
 void ShowDialog(wxWindow* parent)
 {
     auto* dialog = new Dialog(parent);
+    CloseWhenDestroyedFromOutside(dialog);
     dialog->ShowModal();
     dialog->Destroy();
 }

@@ -3,6 +3,7 @@
 #include "app/labels.h"
 #include "app/page_layout.h"
 #include "platform/clipboard_writer.h"
+#include "platform/vanishing_window.h"
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -57,6 +58,7 @@ TextSearch::TextSearch(TextRecords results)
     m_panel->SetSizer(panel);
 
     FixSizeToFit(this, panel->GetMinSize());
+    CloseWhenDestroyedFromOutside(this);
 
     // The first match goes into the box once the window is on screen: a box
     // that has no width yet breaks a long line at every character, and a

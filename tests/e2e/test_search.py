@@ -1,4 +1,8 @@
-from quillory_e2e import QuilloryTest, main, set_clipboard, wait_until
+import os
+import subprocess
+import time
+
+from quillory_e2e import QuilloryTest, main, set_clipboard, uri_list, wait_until
 
 
 class Search(QuilloryTest):
@@ -26,13 +30,42 @@ class Search(QuilloryTest):
         window = wait_until(lambda: self.results_windows(), what="the results window")[0]
         label = wait_until(lambda: q.find("label", prefix="Currently viewing", root=window), what="its label")
         self.assertEqual(label.name, "Currently viewing #1 of 2 results")
-        self.assertEqual(q.text_of(q.find("text", root=window)), "xabcx")
+        wait_until(lambda: q.text_of(q.find("text", root=window)) == "xabcx", what="the first match")
         self.assertEqual(q.text_of(q.text_boxes()[1]), "")  # the search field is emptied
 
         # Closing the main window closes the results window too, and the
         # program ends as it should.
         q.menu_item("Exit")
         self.assertEqual(q.wait_exit(timeout=5), 0)
+
+    def test_windows_destroyed_by_another_program(self):
+        q = self.q.start()
+        original = os.path.join(q.dir, "kept.txt")
+        with open(original, "w") as f:
+            f.write("private")
+        set_clipboard(uri_list([original]), "text/uri-list")
+        q.wait_label("You currently have 1 files saved from the clipboard", page="Files")
+        set_clipboard("find me")
+        q.wait_label("You currently have 1 items of text saved from the clipboard")
+        self.search("find")
+        wait_until(lambda: "Search Results" in q.window_titles(), what="the results window")
+
+        def destroy(title):
+            found = subprocess.run(["xdotool", "search", "--all", "--pid", str(q.process.pid), "--name",
+                                    "^%s$" % title], capture_output=True, text=True, timeout=10).stdout.split()
+            for window in found:
+                subprocess.run(["xdotool", "windowclose", window], timeout=10)
+
+        # A results window taken away is closed as if by its close box.
+        destroy("Search Results")
+        wait_until(lambda: "Search Results" not in q.window_titles(), what="the results window to go")
+        time.sleep(0.2)
+        self.assertIsNone(q.process.poll())
+        self.assertTrue(q.answers_accelerator())
+        # And the main window taken away ends the program the ordinary way.
+        destroy("Quillory")
+        self.assertEqual(q.wait_exit(timeout=5), 0)
+        self.assertFalse(os.path.lexists(q.copied_files))
 
 
 if __name__ == "__main__":
