@@ -8,10 +8,12 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev \
             xvfb xauth xclip xdotool x11-utils wmctrl openbox imagemagick \
             python3 python3-pyatspi python3-xlib at-spi2-core dbus dbus-x11
+# The desktop programs the end-to-end tests copy and paste with, as users do.
+TEST_PACKAGES := pcmanfm thunar mousepad ristretto
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps install-missing configure build run test test-plain test-asan test-tsan fuzz bench clean
+.PHONY: all deps test-deps install-missing configure build run test test-plain test-asan test-tsan fuzz bench clean
 
 all: build
 
@@ -48,7 +50,10 @@ run: build
 # ThreadSanitizer too.
 test: test-plain test-asan test-tsan
 
-test-plain: build
+test-deps: deps
+	@$(MAKE) --no-print-directory install-missing WANTED="$(TEST_PACKAGES)"
+
+test-plain: build test-deps
 	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure
 
 SUPPRESSIONS := $(CURDIR)/tests/sanitizers
@@ -59,7 +64,7 @@ ASAN_ENV := ASAN_OPTIONS=detect_leaks=1:malloc_context_size=4 \
 build-asan/CMakeCache.txt: CMakeLists.txt | deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLORY_SANITIZE=address,undefined
 
-test-asan: deps build-asan/CMakeCache.txt
+test-asan: test-deps build-asan/CMakeCache.txt
 	cmake --build build-asan -j$(JOBS)
 	$(ASAN_ENV) $(XVFB) ctest --test-dir build-asan --output-on-failure
 

@@ -31,3 +31,24 @@ std::optional<std::string> RecordedText(std::string_view type, std::string_view 
     }
     return std::string(bytes);
 }
+
+std::optional<std::string> Utf8ToLatin1(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size(); ++i)
+    {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80)
+            out += static_cast<char>(c);
+        else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() &&
+                 (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80)
+        {
+            out += static_cast<char>((c & 0x03) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
+            ++i;
+        }
+        else
+            return std::nullopt;
+    }
+    return out;
+}

@@ -14,3 +14,7 @@ std::optional<std::string> RecordedText(std::string_view type, std::string_view 
 
 // ISO 8859-1 to UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);
+
+// UTF-8 to ISO 8859-1; nullopt when the bytes are no valid UTF-8 or hold a
+// character that Latin-1 lacks.
+std::optional<std::string> Utf8ToLatin1(std::string_view utf8);

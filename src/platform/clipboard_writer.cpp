@@ -1,5 +1,6 @@
 #include "platform/clipboard_writer.h"
 
+#include "capture/clip_text.h"
 #include "capture/uri_list.h"
 
 #include <wx/clipbrd.h>
@@ -32,13 +33,15 @@ bool PutOnClipboard(wxDataObject* data)
 
 bool PutTextOnClipboard(const std::string& bytes)
 {
-    // Offered as raw bytes under each name, since the toolkit's own text
-    // object stops at a NUL and its plain-text forms rewrite line ends.
+    // Raw bytes, since the toolkit's own text object stops at a NUL. Only
+    // the forms that carry them untouched: GTK programs ask for the
+    // text/plain forms first and turn every line end they get there into
+    // LF, and fall back to UTF8_STRING, which they take as it is. Programs
+    // that know only Latin-1 get it where the text fits.
     auto* text = new wxDataObjectComposite();
     text->Add(Custom("UTF8_STRING", bytes.data(), bytes.size()), true);
-    text->Add(Custom("text/plain;charset=utf-8", bytes.data(), bytes.size()));
-    text->Add(Custom("TEXT", bytes.data(), bytes.size()));
-    text->Add(Custom("text/plain", bytes.data(), bytes.size()));
+    if (std::optional<std::string> latin1 = Utf8ToLatin1(bytes))
+        text->Add(Custom("STRING", latin1->data(), latin1->size()));
     return PutOnClipboard(text);
 }
 

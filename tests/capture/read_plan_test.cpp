@@ -1,3 +1,4 @@
+#include "capture/clip_text.h"
 #include "capture/read_plan.h"
 
 #include <gtest/gtest.h>
@@ -50,4 +51,17 @@ TEST(ReadPlan, SecretMarkIsReadTheWayOwnersWriteIt)
     EXPECT_TRUE(IsSecretMark(nullptr));  // unreadable
     for (std::string value : std::vector<std::string>{"public", "", "secrets", "not secret", " secret"})
         EXPECT_FALSE(IsSecretMark(&value)) << value;
+}
+
+TEST(ClipboardText, ConvertedOnlyWhereTheTypeSaysItIsNotUtf8)
+{
+    const std::string exact("x\r\ny\rz\0\xFF end", 12);
+    for (const char* type : {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain", "TEXT"})
+        EXPECT_EQ(RecordedText(type, exact), exact) << type;
+    EXPECT_EQ(RecordedText("STRING", "caf\xE9\r\n"), "caf\xC3\xA9\r\n");
+    EXPECT_EQ(RecordedText("COMPOUND_TEXT", "caf\xE9"), "caf\xC3\xA9");
+    EXPECT_FALSE(RecordedText("COMPOUND_TEXT", "\x1B%G\xE6\x97\xA5"));  // switches sets: the window system's
+    EXPECT_EQ(Utf8ToLatin1("caf\xC3\xA9 \xC3\xBF"), "caf\xE9 \xFF");
+    EXPECT_FALSE(Utf8ToLatin1("\xE2\x82\xAC"));  // the euro sign is no Latin-1
+    EXPECT_FALSE(Utf8ToLatin1("\xC3"));
 }

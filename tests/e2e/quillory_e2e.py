@@ -125,6 +125,45 @@ def start_helper(name, *args):
     return helper
 
 
+# --- real desktop programs ---------------------------------------------------
+
+class Client:
+    """A real desktop program (a file manager, an editor, an image viewer) on
+    the test display, with a home and settings of its own. Kept off the
+    accessibility bus: only Quillory is read through it. Keys go to its
+    window through the window manager, which the test starts."""
+
+    def __init__(self, test, command, title):
+        self.home = tempfile.mkdtemp(prefix="quillory-client-")
+        env = dict(os.environ, HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                   XDG_CACHE_HOME=os.path.join(self.home, ".cache"),
+                   XDG_DATA_HOME=os.path.join(self.home, ".local", "share"), NO_AT_BRIDGE="1")
+        self.process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
+        test.addCleanup(self.close)
+        self.window = wait_until(lambda: self._find(title), timeout=30, what="the window of " + command[0])
+
+    @staticmethod
+    def _find(title):
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title], capture_output=True,
+                             text=True, timeout=10).stdout.split()
+        return out[0] if out else None
+
+    def keys(self, *keys):
+        subprocess.run(["xdotool", "windowactivate", "--sync", self.window], check=True, timeout=10)
+        for key in keys:
+            subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True, timeout=10)
+            time.sleep(0.1)
+
+    def close(self):
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        self.process.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
 # --- the program -----------------------------------------------------------
 
 def _walk(node, depth=0):
@@ -293,6 +332,33 @@ class Quillory:
                 return True
             time.sleep(0.01)
         return False
+
+    def show_record(self, number, page):
+        """Steps the page to record `number` with its buttons."""
+        tabs = {"Text": 0, "Images": 1, "Files": 2}
+        self.find("page tab list").querySelection().selectChild(tabs[page])
+        label = lambda: self.label("Currently viewing", page=page)
+        while int(label().split("#")[1]) < number:
+            self.press("Next >>", page=page)
+        while int(label().split("#")[1]) > number:
+            self.press("<< Previous", page=page)
+        wait_until(lambda: label() == "Currently viewing #%d" % number, what="record %d" % number)
+
+    def saved_texts(self):
+        """Saves every text (Ctrl+T) and returns the saved files' bytes, in order."""
+        parent = os.path.join(self.dir, "manual-save", "text")
+        before = set(os.listdir(parent)) if os.path.isdir(parent) else set()
+        time.sleep(1.05 - time.time() % 1)  # a second of its own, so the stamp is new
+        self.key("ctrl+t")
+        folder = wait_until(lambda: os.path.isdir(parent) and set(os.listdir(parent)) - before, what="the save")
+        folder = os.path.join(parent, folder.pop())
+        count = self.count("Text")
+        wait_until(lambda: len(os.listdir(folder)) == count, what="every text saved")
+        texts = []
+        for n in range(1, count + 1):
+            with open(os.path.join(folder, "%d.txt" % n), "rb") as f:
+                texts.append(f.read())
+        return texts
 
     def count(self, page):
         word = {"Text": "items of text", "Images": "images", "Files": "files"}[page]

@@ -27,6 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     std::string latin1 = Latin1ToUtf8(bytes);
     if (latin1.size() > 2 * size || ReadableText(latin1).size() < latin1.size())
         std::abort();
+    // And back again, exactly; anything else that goes to Latin-1 comes
+    // back unchanged.
+    auto back = Utf8ToLatin1(latin1);
+    if (!back || *back != bytes)
+        std::abort();
+    if (auto narrowed = Utf8ToLatin1(bytes); narrowed && Latin1ToUtf8(*narrowed) != bytes)
+        std::abort();
     RecordedText("COMPOUND_TEXT", bytes);
     // What the preview shows is always valid UTF-8 without NULs, and a
     // second pass changes nothing.
