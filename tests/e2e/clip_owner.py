@@ -12,6 +12,7 @@ the clipboard, and "done" after a sequence.
 
 import argparse
 import os
+import re
 import sys
 import time
 
@@ -38,8 +39,8 @@ def main():
 
     offers = {}  # atom -> [bytes, is_text, base]
     for offer in args.offers:
-        name, value = offer.split("=", 1)
-        kind, value = value.split(":", 1)
+        # The target's name may hold "=" itself (text/plain;charset=utf-8).
+        name, kind, value = re.match(r"(.*?)=(text|file):(.*)", offer, re.S).groups()
         if kind == "file":
             with open(value, "rb") as f:
                 data = f.read()

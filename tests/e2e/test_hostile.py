@@ -128,9 +128,16 @@ class Hostile(QuilloryTest):
         self.assertEqual(self.q.text_of(self.q.text_boxes()[0]), "burst 999")
 
     def test_password_managers_secrets_are_never_kept(self):
-        self.owner("UTF8_STRING=text:hunter2-secret", "x-kde-passwordManagerHint=text:secret")
-        time.sleep(0.5)
-        self.assertEqual(self.q.count("Text"), 1)
+        # The mark as owners write it: with a line end, a NUL, in capitals.
+        nul = os.path.join(self.q.dir, "mark")
+        with open(nul, "wb") as f:
+            f.write(b"secret\x00")
+        for mark in ["text:secret", "text:secret\n", "text:Secret", "file:" + nul]:
+            owner = self.owner("UTF8_STRING=text:hunter2-secret", "x-kde-passwordManagerHint=" + mark)
+            time.sleep(0.4)
+            self.assertEqual(self.q.count("Text"), 1, mark)
+            owner.kill()
+            owner.wait()
         self.assert_records_next_change(2)
         self.q.key("ctrl+s")
         wait_until(lambda: os.path.isdir(os.path.join(self.q.dir, "manual-save")), what="the save")

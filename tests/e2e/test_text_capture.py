@@ -1,6 +1,9 @@
 import time
 
-from quillory_e2e import SLOWDOWN, QuilloryTest, get_clipboard, main, set_clipboard, start_helper, wait_until
+import os
+
+from quillory_e2e import (SLOWDOWN, QuilloryTest, get_clipboard, main, set_clipboard, start_helper, start_owner,
+                          wait_until)
 
 
 class TextCapture(QuilloryTest):
@@ -54,6 +57,38 @@ class TextCapture(QuilloryTest):
         set_clipboard("after")
         q.wait_label("You currently have 2 items of text saved from the clipboard", timeout=2.0)
         self.assertLess(time.monotonic() - start, 1.0 * SLOWDOWN)
+
+    def test_every_text_form_is_recorded_byte_for_byte(self):
+        q = self.q.start()
+        nul, invalid = b"before\x00after", b"caf\xe9 \xff\xfe"
+        cases = [  # what the owner offers, and what is recorded
+            ("UTF8_STRING", b"x\r\ny", b"x\r\ny"),
+            ("UTF8_STRING", b"x\ny", b"x\ny"),  # line ends tell texts apart
+            ("text/plain", b"only text/plain\r\n", b"only text/plain\r\n"),
+            ("text/plain;charset=utf-8", "only utf-8 \u20ac\r\n".encode(), "only utf-8 \u20ac\r\n".encode()),
+            ("STRING", b"latin-1 caf\xe9\r", "latin-1 caf\u00e9\r".encode()),
+            ("COMPOUND_TEXT", b"compound \xe9", "compound \u00e9".encode()),
+            ("TEXT", b"the TEXT target", b"the TEXT target"),
+            ("UTF8_STRING", nul, nul),
+            ("UTF8_STRING", invalid, invalid),
+        ]
+        for number, (target, offered, _) in enumerate(cases, start=1):
+            path = os.path.join(q.dir, "offer%d" % number)
+            with open(path, "wb") as f:
+                f.write(offered)
+            owner = start_owner("%s=file:%s" % (target, path))
+            q.wait_label("You currently have %d items of text saved from the clipboard" % number)
+            owner.kill()
+            owner.wait()
+        self.assertEqual(q.saved_texts(), [expected for _, _, expected in cases])
+
+        # The preview shows what is no UTF-8 readably; the copy is the bytes.
+        q.show_record(8, "Text")
+        self.assertEqual(q.text_of(q.text_boxes()[0]), "before\u2400after")
+        q.show_record(9, "Text")
+        self.assertEqual(q.text_of(q.text_boxes()[0]), "caf\ufffd \ufffd\ufffd")
+        q.press("Copy to Clipboard")
+        wait_until(lambda: get_clipboard("UTF8_STRING") == invalid, what="the recorded bytes on the clipboard")
 
 
 if __name__ == "__main__":

@@ -8,6 +8,10 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
+#include <fstream>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -127,12 +131,57 @@ TEST(SaveLayout, FileCopiesAreExactAndOnePerRecord)
     SaveJob job = Job(SaveJob::Kind::Files, dir.Path());
     job.storedCopies = {copied / "1" / "report.txt", copied / "2" / "report.txt", copied / "3" / "README",
                         copied / "4" / "vanished.txt", {}};
-    RunSave(job);
+    SaveReport report = RunSave(job);
 
     fs::path folder = dir / "manual-save" / "07-03-26_14-05-09" / "files";
     EXPECT_EQ(Names(folder), (std::vector<std::string>{"README", "report (2).txt", "report.txt"}));
     EXPECT_EQ(ReadFile(folder / "report.txt"), std::string("first\0\r\n", 8));
     EXPECT_EQ(ReadFile(folder / "report (2).txt"), "second");
+    // What could not be written is counted, never reported as saved.
+    EXPECT_EQ(report.failed, 2u);
+    EXPECT_NE(report.firstReason.find("vanished.txt: No such file or directory"), std::string::npos)
+        << report.firstReason;
+    EXPECT_EQ(report.folder, dir / "manual-save" / "07-03-26_14-05-09" / "files");
+    EXPECT_NE(SaveFailureMessage(report).find("2 records could not be saved"), std::string::npos);
+}
+
+TEST(SaveLayout, AFolderThatCantBeMadeFailsEveryRecord)
+{
+    TempDir dir;
+    WriteFile(dir / "manual-save", "in the way");
+    SaveJob job = Job(SaveJob::Kind::Everything, dir.Path());
+    job.texts = {MakeTextRecord("a"), MakeTextRecord("b")};
+    job.storedCopies = {dir / "x"};
+    SaveReport report = RunSave(job);
+    EXPECT_EQ(report.failed, 3u);
+    EXPECT_EQ(ReadFile(dir / "manual-save"), "in the way");
+}
+
+TEST(SaveLayout, EveryNameFitsTheFileSystem)
+{
+    // 84 characters of three bytes: no room for " (2)" without shortening.
+    std::string stem;
+    for (int i = 0; i < 82; ++i)
+        stem += "\xE6\x96\x87";
+    const std::string name = stem + ".txt";
+    std::set<std::string> used;
+    EXPECT_EQ(UniqueFileName(name, used), name);
+    std::string second = UniqueFileName(name, used);
+    EXPECT_LE(second.size(), kMaxNameBytes);
+    EXPECT_EQ(second.substr(second.size() - 8), " (2).txt");
+    EXPECT_EQ((second.size() - 8) % 3, 0u);  // never half a character
+    EXPECT_NE(UniqueFileName(name, used), second);
+
+    TempDir dir;
+    fs::path copied = dir / "copied-files";
+    fs::create_directories(copied / "1");
+    fs::create_directories(copied / "2");
+    WriteFile(copied / "1" / name, "one");
+    WriteFile(copied / "2" / name, "two");
+    SaveJob job = Job(SaveJob::Kind::Files, dir.Path());
+    job.storedCopies = {copied / "1" / name, copied / "2" / name};
+    EXPECT_EQ(RunSave(job).failed, 0u);
+    EXPECT_EQ(ReadFile(dir / "manual-save" / "07-03-26_14-05-09" / "files" / second), "two");
 }
 
 TEST(SaveLayout, UniqueNamesNumberTheLaterOnes)
@@ -148,6 +197,34 @@ TEST(SaveLayout, UniqueNamesNumberTheLaterOnes)
     EXPECT_EQ(UniqueFileName("b (2)", used), "b (2)");
     EXPECT_EQ(UniqueFileName("b", used), "b");
     EXPECT_EQ(UniqueFileName("b", used), "b (3)");  // "b (2)" is taken by another record
+}
+
+TEST(SaveQueue, FinishingStopsALongSaveInTimeAndReportsNothingAfter)
+{
+    TempDir dir;
+    fs::create_directories(dir / "copied-files" / "1");
+    {
+        std::ofstream big(dir / "copied-files" / "1" / "big", std::ios::binary);
+        std::string block(1 << 20, 'x');
+        for (int i = 0; i < 512; ++i)
+            big << block;
+    }
+    std::atomic<int> reports{0};
+    SaveQueue queue([&](const SaveReport&) { ++reports; });
+    SaveJob job = Job(SaveJob::Kind::Files, dir.Path());
+    for (int i = 0; i < 4; ++i)
+        job.storedCopies.push_back(dir / "copied-files" / "1" / "big");
+    queue.Submit(std::move(job));
+    auto start = std::chrono::steady_clock::now();
+    queue.Finish(start, start + std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(reports, 0);
+    // What was cut short left nothing partial.
+    for (const auto& entry : fs::recursive_directory_iterator(dir / "manual-save"))
+    {
+        if (entry.is_regular_file())
+            EXPECT_EQ(entry.file_size(), 512u << 20) << entry.path();
+    }
 }
 
 TEST(SaveQueue, WritesEveryJobBeforeFinishing)
