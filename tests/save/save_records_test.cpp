@@ -223,7 +223,9 @@ TEST(SaveQueue, FinishingStopsALongSaveInTimeAndReportsNothingAfter)
     for (const auto& entry : fs::recursive_directory_iterator(dir / "manual-save"))
     {
         if (entry.is_regular_file())
+        {
             EXPECT_EQ(entry.file_size(), 512u << 20) << entry.path();
+        }
     }
 }
 
