@@ -104,14 +104,14 @@ void MainApp::RequestQuit()
         return;
     // A modal dialog runs an event loop of its own, and the window must not
     // go from under it. A message box of the system's own can't be ended
-    // from here: everything of the user's is gone once Shutdown() ran, and
-    // the process ends on its own shortly after.
+    // from here: the process ends shortly after all the same.
     for (wxWindow* window : wxTopLevelWindows)
         if (auto* dialog = wxDynamicCast(window, wxDialog); dialog && dialog->IsModal())
             dialog->EndModal(wxID_CANCEL);
     MainFrame* frame = m_frame;
     frame->CallAfter([frame] { frame->Close(true); });
-    EndProcessAfter(static_cast<int>(kStopLimit.count()) + 700);
+    // Should the close not get through in time, the same clean-up runs here.
+    EndProcessAfter(500, [this] { Shutdown(); });
 }
 
 void MainApp::Shutdown()

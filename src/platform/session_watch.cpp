@@ -47,8 +47,16 @@ int OnDisplayLost(Display*)
     ::_exit(1);
 }
 
+std::function<void()>& LastHandler()
+{
+    static std::function<void()> last;
+    return last;
+}
+
 gboolean OnDeadline(gpointer)
 {
+    if (LastHandler())
+        LastHandler()();
     std::fflush(nullptr);
     ::_exit(0);
 }
@@ -73,11 +81,13 @@ void WatchDisplayLoss(std::function<void()> lost)
 #endif
 }
 
-void EndProcessAfter(int milliseconds)
+void EndProcessAfter(int milliseconds, std::function<void()> last)
 {
 #ifdef __WXGTK__
+    LastHandler() = std::move(last);
     g_timeout_add(static_cast<guint>(milliseconds), OnDeadline, nullptr);
 #else
     (void)milliseconds;
+    (void)last;
 #endif
 }

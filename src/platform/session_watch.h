@@ -13,5 +13,6 @@ void WatchQuitSignals(std::function<void()> quit);
 void WatchDisplayLoss(std::function<void()> lost);
 
 // Ends the process `milliseconds` from now if it has not ended by then,
-// whatever holds its event loop (a message box waiting for a click).
-void EndProcessAfter(int milliseconds);
+// whatever holds its event loop (a message box waiting for a click);
+// `last` runs first.
+void EndProcessAfter(int milliseconds, std::function<void()> last);

@@ -82,6 +82,14 @@ class Exit(QuilloryTest):
         q.process.send_signal(signal.SIGTERM)
         self.assert_ends_in_time(start)
 
+    def test_a_quit_signal_while_a_message_box_is_open(self):
+        q = self.start_with_a_stored_copy()
+        q.click_button("Search")  # nothing to search for: a message box of the system's own
+        wait_until(lambda: q.find("label", prefix="No matches could be found", root=q.app), what="the message")
+        start = time.monotonic()
+        q.process.send_signal(signal.SIGTERM)
+        self.assert_ends_in_time(start)
+
     def test_exit_while_a_large_file_is_copied(self):
         large = os.path.join(self.q.dir, "large.bin")
         write_large_file(large, 1 << 30)
