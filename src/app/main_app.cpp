@@ -26,8 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 // Quitting ends the program within a second: a save gets half of it to
 // finish, and what still runs after most of it is let go.
-constexpr std::chrono::milliseconds kSaveGrace(500);
-constexpr std::chrono::milliseconds kStopLimit(800);
+constexpr std::chrono::milliseconds kSaveGrace(400);
+constexpr std::chrono::milliseconds kStopLimit(600);
 
 }  // namespace
 

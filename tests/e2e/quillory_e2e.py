@@ -54,6 +54,26 @@ def make_png(path, width, height, pattern="gradient:red-blue"):
     return path
 
 
+def make_large_png(path, width, height):
+    """A large RGB PNG that takes long to decode and little to make: rows of
+    random bytes under the costliest filter, compressed lightly."""
+    import struct
+    import zlib
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    compressor = zlib.compressobj(1)
+    parts = []
+    for _ in range(height):
+        parts.append(compressor.compress(b"\x04" + os.urandom(3 * width)))
+    parts.append(compressor.flush())
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
+        f.write(chunk(b"IDAT", b"".join(parts)) + chunk(b"IEND", b""))
+    return path
+
+
 def uri_list(paths):
     """A text/uri-list as file managers offer it."""
     return "".join("file://" + urllib.parse.quote(os.fsencode(p)) + "\r\n" for p in paths)
