@@ -24,8 +24,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Quitting ends the program within a second: a save gets half of it to
-// finish, and what still runs after most of it is let go.
+// Quitting ends the program within a second: a running save gets 0.4 s to
+// finish, and whatever still runs after 0.6 s is let go.
 constexpr std::chrono::milliseconds kSaveGrace(400);
 constexpr std::chrono::milliseconds kStopLimit(600);
 
