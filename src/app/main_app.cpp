@@ -106,7 +106,7 @@ void MainApp::RequestQuit()
     // go from under it. A message box of the system's own can't be ended
     // from here: the process ends shortly after all the same.
     for (wxWindow* window : wxTopLevelWindows)
-        if (auto* dialog = wxDynamicCast(window, wxDialog); dialog && dialog->IsModal())
+        if (auto* dialog = dynamic_cast<wxDialog*>(window); dialog && dialog->IsModal())
             dialog->EndModal(wxID_CANCEL);
     MainFrame* frame = m_frame;
     frame->CallAfter([frame] { frame->Close(true); });
