@@ -9,11 +9,12 @@ PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev 
             xvfb xauth xclip xdotool x11-utils wmctrl openbox imagemagick \
             python3 python3-pyatspi python3-xlib at-spi2-core dbus dbus-x11
 # The desktop programs the end-to-end tests copy and paste with, as users do.
-TEST_PACKAGES := pcmanfm thunar mousepad ristretto
+TEST_PACKAGES := pcmanfm thunar mousepad ristretto desktop-file-utils appstream dpkg-dev
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps test-deps install-missing configure build run test test-plain test-asan test-tsan fuzz bench clean
+
+.PHONY: all deps test-deps install-missing configure build run install deb test test-plain test-asan test-tsan fuzz bench clean
 
 all: build
 
@@ -40,9 +41,25 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-# Started from the repository so that ./info/license.txt is found.
+# Started from a folder of its own that `make clean` leaves alone, so that
+# what the user saves survives a clean; from the repository, so that
+# ./info/license.txt is found.
 run: build
-	./$(BUILD)/quillory
+	mkdir -p run
+	cp $(BUILD)/quillory run/quillory
+	./run/quillory
+
+# Installs below PREFIX (DESTDIR honoured): the program, its data, the
+# desktop entry, icons, AppStream metadata and the manual page.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the same, with its dependencies found by
+# dpkg-shlibdeps: $(BUILD)/quillory_<version>_<arch>.deb.
+deb: build
+	@$(MAKE) --no-print-directory install-missing WANTED="dpkg-dev"
+	cd $(BUILD) && cpack -G DEB
 
 # Always on a display of its own: the tests own the clipboard and the keyboard.
 # Every test runs in the plain build and again in an AddressSanitizer and

@@ -78,7 +78,7 @@ int main(int argc, char** argv)
     auto start = std::chrono::steady_clock::now();
     SaveJob job;
     job.kind = SaveJob::Kind::Everything;
-    job.programDir = dir;
+    job.saveRoot = dir;
     job.stamp = TimeStampName(std::time(nullptr));
     job.texts = texts;
     job.images = images;

@@ -4,10 +4,12 @@
 #include "app/program_paths.h"
 #include "capture/clip_logger.h"
 #include "capture/record_inbox.h"
+#include "file/file_record.h"
 #include "file/stored_copies.h"
 #include "image/image_record.h"
 #include "platform/clipboard_reader.h"
 #include "platform/display_backend.h"
+#include "platform/program_files.h"
 #include "platform/session_watch.h"
 
 #include <wx/dialog.h>
@@ -39,25 +41,30 @@ MainApp::MainApp()
 bool MainApp::OnInit()
 {
     m_programDir = ProgramDirectoryOf(ExecutablePath(argc > 0 ? argv[0].ToStdString() : std::string()));
-    if (!m_instanceLock.Acquire(m_programDir))
+    m_places = PlacesFor(m_programDir, IsWritableFolder(m_programDir), CurrentUserFolders());
+    // Installed, the lock and the stored copies live in the user's cache,
+    // private to them.
+    const bool haveLockFolder = !m_places.installed || MakePrivateFolder(m_places.lockFolder);
+    if (haveLockFolder && !m_instanceLock.Acquire(m_places.lockFolder))
     {
-        wxMessageBox("Quillory is already running from this folder.", "Quillory", wxOK | wxICON_INFORMATION);
+        wxMessageBox(m_places.installed ? "Quillory is already running." : "Quillory is already running from this folder.",
+                     "Quillory", wxOK | wxICON_INFORMATION);
         return false;  // and leaves the folder to the one running
     }
     m_running = true;
 
     // What a run that was killed left behind goes first; a name taken by
     // anything that is not our own folder is left alone and not used.
-    const std::filesystem::path copiedFiles = CopiedFilesFolder(m_programDir);
+    const std::filesystem::path copiedFiles = m_places.copiedFiles;
     m_store = std::make_unique<StoredCopies>(copiedFiles);
-    StoredCopies::Found found = StoredCopies::Examine(copiedFiles);
+    StoredCopies::Found found = haveLockFolder ? StoredCopies::Examine(copiedFiles) : StoredCopies::Found::Taken;
     if (found == StoredCopies::Found::Ours)
         StoredCopies::RemoveIfOurs(copiedFiles);
     else if (found == StoredCopies::Found::Taken)
         m_store->Disable();
 
     m_frame = new MainFrame();
-    m_frame->SetProgramDirectory(m_programDir);
+    m_frame->SetSaveRoot(m_places.saveRoot);
     m_frame->Bind(wxEVT_CLOSE_WINDOW, &MainApp::OnFrameClose, this);
     RegisterImageHandlers();
     m_frame->Show(true);
@@ -67,10 +74,15 @@ bool MainApp::OnInit()
 
     if (found == StoredCopies::Found::Taken)
     {
-        wxString message = "Quillory keeps a copy of every file it records in\n\n" +
-                           wxString(copiedFiles.c_str(), *wxConvFileName) +
-                           "\n\nbut that name is taken by something that is not a folder of its own. Files will be "
-                           "recorded without stored copies until it is moved away.";
+        wxString folder(copiedFiles.c_str(), *wxConvFileName);
+        wxString message =
+            haveLockFolder
+                ? "Quillory keeps a copy of every file it records in\n\n" + folder +
+                      "\n\nbut that name is taken by something that is not a folder of its own. Files will be "
+                      "recorded without stored copies until it is moved away."
+                : "Quillory keeps a copy of every file it records in\n\n" + folder +
+                      "\n\nbut the folder above it could not be made. Files will be recorded without stored "
+                      "copies.";
         m_frame->CallAfter([this, message] {
             wxMessageBox(message, "Copied Files Folder", wxOK | wxICON_WARNING, m_frame);
         });
@@ -147,7 +159,7 @@ void MainApp::Shutdown()
         m_logger = nullptr;
     }
     if (m_running)
-        StoredCopies::RemoveIfOurs(CopiedFilesFolder(m_programDir));
+        StoredCopies::RemoveIfOurs(m_places.copiedFiles);
 }
 
 int MainApp::OnExit()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/instance_lock.h"
+#include "app/program_paths.h"
 
 #include <wx/app.h>
 
@@ -44,6 +45,7 @@ private:
     std::unique_ptr<StoredCopies> m_store;
     std::unique_ptr<ClipboardReader> m_reader;
     std::filesystem::path m_programDir;
+    RecordPlaces m_places;
     InstanceLock m_instanceLock;
     bool m_running = false;    // this instance owns the program directory
     bool m_shutDown = false;

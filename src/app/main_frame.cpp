@@ -203,7 +203,7 @@ void MainFrame::Save(int kind)
     SaveJob job;
     job.stamp = TimeStampName(std::time(nullptr));
     job.kind = static_cast<SaveJob::Kind>(kind);
-    job.programDir = m_programDir.empty() ? std::filesystem::current_path() : m_programDir;
+    job.saveRoot = m_saveRoot.empty() ? std::filesystem::current_path() : m_saveRoot;
     if (job.kind == SaveJob::Kind::Everything || job.kind == SaveJob::Kind::Text)
         job.texts = m_textPage->Texts();
     if (job.kind == SaveJob::Kind::Everything || job.kind == SaveJob::Kind::Images)

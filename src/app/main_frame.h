@@ -37,8 +37,8 @@ public:
     MainFrame();
     ~MainFrame() override;
 
-    // Where the save commands write: below the folder of the executable.
-    void SetProgramDirectory(std::filesystem::path dir) { m_programDir = std::move(dir); }
+    // Where the save commands write: the folder that holds manual-save.
+    void SetSaveRoot(std::filesystem::path folder) { m_saveRoot = std::move(folder); }
 
     // Where new records wait; RecordsWaiting() (from any thread) brings the
     // window to take them.
@@ -79,7 +79,7 @@ private:
     void TakeRecords();
     void ReportSave(const SaveReport& report);
 
-    std::filesystem::path m_programDir;
+    std::filesystem::path m_saveRoot;
     std::unique_ptr<SaveQueue> m_saveQueue;
     RecordInbox* m_inbox = nullptr;
     std::chrono::steady_clock::time_point m_lastTake;

@@ -2,24 +2,13 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <system_error>
-#include <vector>
 
 namespace fs = std::filesystem;
-
-fs::path ExecutablePath(const fs::path& fallback)
-{
-    std::vector<char> buffer(4096);
-    for (;;)
-    {
-        ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0)
-            return fallback;
-        if (static_cast<size_t>(length) < buffer.size())
-            return fs::path(std::string(buffer.data(), static_cast<size_t>(length)));
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 fs::path ProgramDirectoryOf(const fs::path& executablePath)
 {
@@ -29,15 +18,87 @@ fs::path ProgramDirectoryOf(const fs::path& executablePath)
     return dir;
 }
 
-fs::path CopiedFilesFolder(const fs::path& programDir)
+bool IsSystemFolder(const fs::path& folder)
 {
-    return programDir / "copied-files";
+    fs::path clean = folder.lexically_normal();
+    auto part = clean.begin();
+    if (part == clean.end() || *part != "/" || ++part == clean.end())
+        return false;
+    for (const char* top : {"usr", "bin", "sbin", "opt", "snap"})
+        if (*part == top)
+            return true;
+    return false;
 }
 
-void DeleteDirectoryTree(const fs::path& folder)
+fs::path DocumentsFolderFrom(const std::string& userDirs, const fs::path& home)
 {
+    std::istringstream lines(userDirs);
+    std::string line;
+    while (std::getline(lines, line))
+    {
+        const std::string key = "XDG_DOCUMENTS_DIR=";
+        size_t at = line.find_first_not_of(" \t");
+        if (at == std::string::npos || line.compare(at, key.size(), key) != 0)
+            continue;
+        std::string value = line.substr(at + key.size());
+        if (value.size() < 2 || value.front() != '"' || value.back() != '"')
+            continue;
+        value = value.substr(1, value.size() - 2);
+        // The format allows only an absolute path or one relative to $HOME.
+        if (value.rfind("$HOME", 0) == 0)
+            return home / fs::path(value.substr(5)).relative_path();
+        if (!value.empty() && value.front() == '/')
+            return value;
+    }
+    return {};
+}
+
+UserFolders CurrentUserFolders()
+{
+    UserFolders user;
+    auto absolute = [](const char* name) -> fs::path {
+        const char* value = std::getenv(name);
+        return value && value[0] == '/' ? fs::path(value) : fs::path();
+    };
+    user.home = absolute("HOME");
+    user.cache = absolute("XDG_CACHE_HOME");
+    if (user.cache.empty() && !user.home.empty())
+        user.cache = user.home / ".cache";
+
+    fs::path config = absolute("XDG_CONFIG_HOME");
+    if (config.empty() && !user.home.empty())
+        config = user.home / ".config";
+    if (!config.empty())
+    {
+        std::ifstream in(config / "user-dirs.dirs");
+        user.documents = DocumentsFolderFrom(
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), user.home);
+    }
     std::error_code ec;
-    // remove_all unlinks symbolic links instead of descending into them,
-    // so a link to a folder elsewhere leaves that folder's content alone.
-    fs::remove_all(folder, ec);
+    if (user.documents.empty() && !user.home.empty())
+        user.documents = fs::is_directory(user.home / "Documents", ec) ? user.home / "Documents" : user.home;
+    return user;
+}
+
+RecordPlaces PlacesFor(const fs::path& programDir, bool writable, const UserFolders& user)
+{
+    RecordPlaces places;
+    if (writable && !IsSystemFolder(programDir))
+    {
+        places.copiedFiles = programDir / "copied-files";
+        places.saveRoot = programDir;
+        places.lockFolder = programDir;
+        return places;
+    }
+    places.installed = true;
+    const fs::path cache = user.cache / "quillory";
+    places.copiedFiles = cache / "copied-files";
+    places.saveRoot = user.documents / "Quillory";
+    places.lockFolder = cache;
+    return places;
+}
+
+bool IsWritableFolder(const fs::path& folder)
+{
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }

@@ -2,6 +2,7 @@
 
 #include "app/labels.h"
 #include "app/page_layout.h"
+#include "platform/program_files.h"
 
 #include <wx/filename.h>
 #include <wx/filesys.h>
@@ -32,10 +33,10 @@ namespace {
 constexpr long kDialogStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxMINIMIZE_BOX | wxCLIP_CHILDREN;
 
 // The README that ships with the program, found like the license: from the
-// folder the program runs in.
+// folder the program runs in, else where it was installed.
 wxString ReadmeUrl()
 {
-    wxFileName readme("README.md");
+    wxFileName readme(wxString(FindProgramFile("README.md", "README.md").c_str(), *wxConvFileName));
     readme.MakeAbsolute();
     return wxFileSystem::FileNameToURL(readme);
 }

@@ -2,6 +2,7 @@
 
 #include "app/labels.h"
 #include "app/page_layout.h"
+#include "platform/program_files.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>
@@ -19,7 +20,8 @@ LicenseDialog::LicenseDialog(wxWindow* parent)
                             wxTE_MULTILINE | wxTE_READONLY);
     SetLabelFont(m_text);
     // A missing file leaves the area empty; the toolkit reports the failure.
-    m_text->LoadFile("./info/license.txt", wxTEXT_TYPE_ANY);
+    m_text->LoadFile(wxString(FindProgramFile("./info/license.txt", "license.txt").c_str(), *wxConvFileName),
+                     wxTEXT_TYPE_ANY);
     m_closeButton = new wxButton(this, ID_CLOSE, "Close", wxDefaultPosition, wxSize(125, -1));
 
     auto* sizer = new wxBoxSizer(wxVERTICAL);

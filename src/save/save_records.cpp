@@ -17,7 +17,7 @@ namespace {
 
 fs::path ManualSaveFolder(const SaveJob& job)
 {
-    return job.programDir / "manual-save";
+    return job.saveRoot / "manual-save";
 }
 
 // JPEG has no alpha: transparent pixels are laid on white, not left to

@@ -31,7 +31,7 @@ struct SaveJob
     };
 
     Kind kind = Kind::Everything;
-    std::filesystem::path programDir;
+    std::filesystem::path saveRoot;  // the folder that holds manual-save
     std::string stamp;  // TimeStampName() of the moment of the command
     TextRecords texts;
     std::vector<ImageRecord> images;

@@ -13,65 +13,42 @@ namespace fs = std::filesystem;
 TEST(ProgramDirectory, IsTheExecutablesFolder)
 {
     EXPECT_EQ(ProgramDirectoryOf("/opt/quillory/bin/quillory"), fs::path("/opt/quillory/bin"));
-    EXPECT_EQ(CopiedFilesFolder("/opt/quillory/bin"), fs::path("/opt/quillory/bin/copied-files"));
+    EXPECT_EQ(ProgramDirectoryOf("quillory"), fs::current_path());  // never the root
 }
 
-TEST(ProgramDirectory, BareNameMeansTheCurrentFolderNotTheRoot)
+TEST(RecordPlaces, BesideTheProgramWhenItIsTheUsersOwn)
 {
-    fs::path dir = ProgramDirectoryOf("quillory");
-    EXPECT_EQ(dir, fs::current_path());
-    EXPECT_NE(CopiedFilesFolder(dir), fs::path("/copied-files"));
+    UserFolders user{"/home/u", "/home/u/.cache", "/home/u/Docs"};
+    RecordPlaces portable = PlacesFor("/home/u/apps/quillory", true, user);
+    EXPECT_FALSE(portable.installed);
+    EXPECT_EQ(portable.copiedFiles, fs::path("/home/u/apps/quillory/copied-files"));
+    EXPECT_EQ(portable.saveRoot, fs::path("/home/u/apps/quillory"));
+    EXPECT_EQ(portable.lockFolder, fs::path("/home/u/apps/quillory"));
+
+    // Installed, or in a folder the user can't write, or run as root from a
+    // system folder: the user's cache and documents, one program per user.
+    for (const char* dir : {"/usr/local/bin", "/usr/bin", "/opt/quillory/bin", "/snap/bin", "/home/other/bin"})
+    {
+        RecordPlaces installed = PlacesFor(dir, std::string(dir) != "/home/other/bin", user);
+        EXPECT_TRUE(installed.installed) << dir;
+        EXPECT_EQ(installed.copiedFiles, fs::path("/home/u/.cache/quillory/copied-files")) << dir;
+        EXPECT_EQ(installed.saveRoot, fs::path("/home/u/Docs/Quillory")) << dir;
+        EXPECT_EQ(installed.lockFolder, fs::path("/home/u/.cache/quillory")) << dir;
+    }
+    EXPECT_FALSE(IsSystemFolder("/usrlocal/bin"));
+    EXPECT_FALSE(IsSystemFolder("/home/u/usr"));
+    EXPECT_TRUE(IsSystemFolder("/usr/../usr/games"));
 }
 
-TEST(DeleteDirectoryTree, RemovesEveryEntryByItsRealType)
+TEST(RecordPlaces, TheDocumentsFolderAsTheDesktopNamesIt)
 {
-    TempDir temp;
-    fs::path copied = temp.Path() / "copied-files";
-    fs::create_directories(copied / "sub");
-    fs::create_directories(copied / "old.data" / "inner");
-    WriteFile(copied / "a.txt");
-    WriteFile(copied / "README");
-    WriteFile(copied / "Makefile");
-    WriteFile(copied / "sub" / "b.jpg");
-    WriteFile(copied / "old.data" / "inner" / "notes");
-    // A path well over 255 characters.
-    fs::path deep = copied;
-    for (int i = 0; i < 12; ++i)
-        deep /= std::string(40, static_cast<char>('a' + i));
-    fs::create_directories(deep);
-    WriteFile(deep / "deep file");
-
-    DeleteDirectoryTree(copied);
-
-    EXPECT_FALSE(fs::exists(copied));
-    EXPECT_TRUE(fs::exists(temp.Path()));
-}
-
-TEST(DeleteDirectoryTree, NeverFollowsALinkOutOfTheFolder)
-{
-    TempDir temp;
-    fs::path outside = temp.Path() / "user-data";
-    fs::create_directories(outside);
-    WriteFile(outside / "precious.txt", "keep me");
-    WriteFile(temp.Path() / "precious-file");
-
-    fs::path copied = temp.Path() / "copied-files";
-    fs::create_directories(copied);
-    fs::create_directory_symlink(outside, copied / "link-to-folder");
-    fs::create_symlink(temp.Path() / "precious-file", copied / "link-to-file");
-
-    DeleteDirectoryTree(copied);
-
-    EXPECT_FALSE(fs::exists(copied));
-    EXPECT_TRUE(fs::exists(outside / "precious.txt"));
-    EXPECT_TRUE(fs::exists(temp.Path() / "precious-file"));
-}
-
-TEST(DeleteDirectoryTree, MissingFolderIsQuietlyNothing)
-{
-    TempDir temp;
-    EXPECT_NO_THROW(DeleteDirectoryTree(temp.Path() / "copied-files"));
-    EXPECT_TRUE(fs::exists(temp.Path()));
+    const std::string dirs = "# written by xdg-user-dirs-update\n"
+                             "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                             "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n";
+    EXPECT_EQ(DocumentsFolderFrom(dirs, "/home/u"), fs::path("/home/u/Dokumente"));
+    EXPECT_EQ(DocumentsFolderFrom("XDG_DOCUMENTS_DIR=\"/srv/docs\"\n", "/home/u"), fs::path("/srv/docs"));
+    EXPECT_EQ(DocumentsFolderFrom("XDG_DOCUMENTS_DIR=\"relative\"\n", "/home/u"), fs::path());
+    EXPECT_EQ(DocumentsFolderFrom("XDG_MUSIC_DIR=\"$HOME/Music\"\n", "/home/u"), fs::path());
 }
 
 TEST(InstanceLock, OneProgramPerFolder)

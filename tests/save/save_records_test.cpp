@@ -16,11 +16,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-SaveJob Job(SaveJob::Kind kind, const fs::path& programDir)
+SaveJob Job(SaveJob::Kind kind, const fs::path& saveRoot)
 {
     SaveJob job;
     job.kind = kind;
-    job.programDir = programDir;
+    job.saveRoot = saveRoot;
     job.stamp = "07-03-26_14-05-09";
     return job;
 }
