@@ -47,6 +47,18 @@ def set_clipboard(data, target=None):
         command += ["-t", target]
     subprocess.run(command, input=data, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                    check=True, timeout=10)
+    # xclip returns once it has gone to the background, which may be before
+    # it owns the clipboard: two quick calls can then end with the first one
+    # owning it. Wait until the clipboard holds what was set.
+    if len(data) <= 1 << 20:
+        wait_until(lambda: _clipboard_or_none(target) == data, timeout=5, what="xclip to own the clipboard")
+
+
+def _clipboard_or_none(target):
+    try:
+        return get_clipboard(target or "UTF8_STRING")
+    except subprocess.SubprocessError:
+        return None
 
 
 def make_png(path, width, height, pattern="gradient:red-blue"):
