@@ -116,6 +116,7 @@ fuzz: deps
 
 # Every benchmark against the built program; writes docs/performance.md.
 bench: build
+	cmake --build $(BUILD) -j$(JOBS) --target benchmarks
 	$(XVFB) dbus-run-session -- /usr/bin/python3 bench/run_bench.py $(BUILD) docs/performance.md
 
 clean:

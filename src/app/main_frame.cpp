@@ -5,7 +5,7 @@
 #include "dialogs/license_dialog.h"
 #include "file/file_page.h"
 #include "image/image_page.h"
-#include "app/page_layout.h"
+#include "ui/page_layout.h"
 #include "platform/notebook_tabs.h"
 #include "platform/vanishing_window.h"
 #include "save/save_records.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/clip_snapshot.h"
+#include "clipboard/clip_snapshot.h"
 #include "image/image_record.h"
 #include "text/text_records.h"
 

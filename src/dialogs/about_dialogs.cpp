@@ -1,7 +1,7 @@
 #include "dialogs/about_dialogs.h"
 
-#include "app/labels.h"
-#include "app/page_layout.h"
+#include "ui/labels.h"
+#include "ui/page_layout.h"
 #include "platform/program_files.h"
 
 #include <wx/filename.h>

@@ -1,7 +1,7 @@
 #include "file/file_page.h"
 
-#include "app/labels.h"
-#include "app/page_layout.h"
+#include "ui/labels.h"
+#include "ui/page_layout.h"
 #include "platform/clipboard_writer.h"
 
 #include <wx/button.h>

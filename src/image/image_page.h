@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/browse.h"
-#include "app/page_layout.h"
+#include "ui/browse.h"
+#include "ui/page_layout.h"
 #include "image/image_record.h"
 
 #include <wx/panel.h>

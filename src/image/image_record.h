@@ -1,5 +1,7 @@
 #pragma once
 
+#include "clipboard/clip_snapshot.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -7,8 +9,6 @@
 
 class wxImage;
 
-using Bytes = std::vector<unsigned char>;
-using SharedBytes = std::shared_ptr<const Bytes>;
 
 // The preview box of the image page.
 constexpr int kPreviewBoxWidth = 340;

@@ -1,7 +1,7 @@
 #include "platform/clipboard_writer.h"
 
-#include "capture/clip_text.h"
-#include "capture/uri_list.h"
+#include "clipboard/clip_text.h"
+#include "clipboard/uri_list.h"
 
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>

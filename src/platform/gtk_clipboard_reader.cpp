@@ -4,10 +4,9 @@
 
 #include "platform/clipboard_reader.h"
 
-#include "capture/clip_text.h"
-#include "capture/read_plan.h"
-#include "capture/uri_list.h"
-#include "image/image_record.h"
+#include "clipboard/clip_text.h"
+#include "clipboard/read_plan.h"
+#include "clipboard/uri_list.h"
 
 #include <gtk/gtk.h>
 

@@ -1,7 +1,7 @@
 #include "text/text_page.h"
 
-#include "app/labels.h"
-#include "app/page_layout.h"
+#include "ui/labels.h"
+#include "ui/page_layout.h"
 #include "platform/clipboard_writer.h"
 #include "text/text_match.h"
 #include "text/text_search.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/browse.h"
-#include "app/page_layout.h"
+#include "ui/browse.h"
+#include "ui/page_layout.h"
 #include "text/text_preview.h"
 #include "text/text_records.h"
 

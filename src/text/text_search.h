@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/browse.h"
+#include "ui/browse.h"
 #include "text/text_preview.h"
 #include "text/text_records.h"
 

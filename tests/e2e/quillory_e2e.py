@@ -242,6 +242,10 @@ class Quillory:
 
     def close(self):
         if self.process:
+            if self.process.poll() not in (None, 0, -signal.SIGKILL):
+                # It ended on its own with an error: say what it said.
+                sys.stderr.write("quillory ended with %d:\n%s\n" % (self.process.returncode,
+                                                                    self.process.stderr.read().decode()[-6000:]))
             if self.process.poll() is None:
                 self.process.send_signal(signal.SIGKILL)
                 self.process.wait()

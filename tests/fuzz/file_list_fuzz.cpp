@@ -2,7 +2,7 @@
 // derivation of names, types and stored-copy places, checking what must
 // always hold.
 
-#include "capture/uri_list.h"
+#include "clipboard/uri_list.h"
 #include "file/file_record.h"
 #include "file/stored_copies.h"
 

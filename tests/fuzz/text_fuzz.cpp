@@ -1,7 +1,7 @@
 // Feeds arbitrary clipboard bytes to the text conversions: the owner's
 // answer under each type, and the readable form the preview shows.
 
-#include "capture/clip_text.h"
+#include "clipboard/clip_text.h"
 #include "text/preview_part.h"
 
 #include <cstdint>

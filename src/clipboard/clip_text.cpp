@@ -1,4 +1,4 @@
-#include "capture/clip_text.h"
+#include "clipboard/clip_text.h"
 
 std::string Latin1ToUtf8(std::string_view latin1)
 {

@@ -1,4 +1,4 @@
-#include "app/labels.h"
+#include "ui/labels.h"
 
 #include <wx/dcclient.h>
 #include <wx/font.h>

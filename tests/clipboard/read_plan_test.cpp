@@ -1,5 +1,5 @@
-#include "capture/clip_text.h"
-#include "capture/read_plan.h"
+#include "clipboard/clip_text.h"
+#include "clipboard/read_plan.h"
 
 #include <gtest/gtest.h>
 

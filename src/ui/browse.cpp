@@ -1,4 +1,4 @@
-#include "app/browse.h"
+#include "ui/browse.h"
 
 bool BrowsePosition::Next(std::uint32_t recordCount)
 {

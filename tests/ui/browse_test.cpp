@@ -1,4 +1,4 @@
-#include "app/browse.h"
+#include "ui/browse.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
+
+// Bytes as another program handed them over.
+using Bytes = std::vector<unsigned char>;
+using SharedBytes = std::shared_ptr<const Bytes>;
 
 // What one completed read of the clipboard found. The platform's reader
 // fills it on the GUI thread; the capture thread alone interprets it.
@@ -18,7 +23,7 @@ struct ClipSnapshot
 
     Kind kind = Kind::Nothing;
     std::string text;                          // the text's bytes as offered, for Kind::Text
-    std::vector<unsigned char> imageData;      // encoded as offered, for Kind::Image
+    Bytes imageData;                           // encoded as offered, for Kind::Image
     std::vector<std::filesystem::path> files;  // local paths as the file system spells them
 
     static ClipSnapshot Nothing() { return {}; }
@@ -29,7 +34,7 @@ struct ClipSnapshot
         s.text = std::move(bytes);
         return s;
     }
-    static ClipSnapshot OfImage(std::vector<unsigned char> data)
+    static ClipSnapshot OfImage(Bytes data)
     {
         ClipSnapshot s;
         s.kind = Kind::Image;

@@ -1,4 +1,4 @@
-#include "app/page_layout.h"
+#include "ui/page_layout.h"
 
 #include <wx/sizer.h>
 #include <wx/window.h>

@@ -1,4 +1,4 @@
-#include "capture/read_plan.h"
+#include "clipboard/read_plan.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "capture/uri_list.h"
+#include "clipboard/uri_list.h"
 
 #include <unistd.h>
 
