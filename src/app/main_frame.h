@@ -49,6 +49,7 @@ public:
     // one was still busy at `deadline` and was let go.
     bool FinishSaves(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline);
 
+private:
     TextPage* m_textPage;
     ImagePage* m_imagePage;
     FilePage* m_filePage;
@@ -58,7 +59,6 @@ public:
     wxMenu* m_saveMenu;
     wxMenu* m_aboutMenu;
 
-private:
     void OnQuit(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnSaveEverything(wxCommandEvent& event);

@@ -2,6 +2,7 @@
 
 #include "ui/labels.h"
 #include "ui/page_layout.h"
+#include "ui/record_browser.h"
 #include "platform/clipboard_writer.h"
 
 #include <wx/button.h>
@@ -39,17 +40,16 @@ wxStaticText* MakeLabel(wxWindow* parent, const wxString& text = wxEmptyString)
 }  // namespace
 
 FilePage::FilePage(wxWindow* parent)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
-      m_countRefresh(this, [this] {
-          m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_files.size(), kWhat)));
-          Layout();
-      })
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)
 {
-    m_countLabel = MakeLabel(this, AsciiLabel(CountLabelText(0, kWhat)));
-    m_previousButton = new wxButton(this, ID_PREVIOUS, "<< Previous");
-    m_nextButton = new wxButton(this, ID_NEXT, "Next >>");
+    RecordBrowser::Setup browse;
+    browse.previousId = ID_PREVIOUS;
+    browse.nextId = ID_NEXT;
+    browse.what = kWhat;
+    browse.count = [this] { return m_files.size(); };
+    browse.show = [this](size_t index) { ShowRecord(index); };
+    m_browser = std::make_unique<RecordBrowser>(this, std::move(browse));
     m_copyButton = new wxButton(this, ID_COPY, "Copy to Clipboard");
-    m_positionLabel = MakeLabel(this, AsciiLabel(PositionLabelText(0)));
     m_captionsLabel = MakeLabel(this, kCaptions);
     m_nameValue = MakeLabel(this);
     m_sizeValue = MakeLabel(this);
@@ -77,9 +77,10 @@ FilePage::FilePage(wxWindow* parent)
 
     auto* page = new wxBoxSizer(wxVERTICAL);
     page->AddSpacer(10);
-    page->Add(CentredRow(m_countLabel), 0, wxEXPAND);
+    page->Add(CentredRow(m_browser->CountLabel()), 0, wxEXPAND);
     page->AddSpacer(kRowGap);
-    page->Add(BrowseRow(m_previousButton, m_positionLabel, m_nextButton), 0, wxEXPAND);
+    page->Add(BrowseRow(m_browser->PreviousButton(), m_browser->PositionLabel(), m_browser->NextButton()), 0,
+              wxEXPAND);
     page->AddSpacer(kRowGap);
     m_detailsArea = page->Add(captions.x + 300, captions.y + below, 0, wxEXPAND);
     page->AddSpacer(kRowGap);
@@ -150,25 +151,24 @@ void FilePage::PlaceDetails()
 void FilePage::AddFile(FileRecord file)
 {
     m_files.push_back(std::move(file));
-    m_countRefresh.Request();
+    m_browser->RecordsAdded();
 }
+
+FilePage::~FilePage() = default;
 
 void FilePage::OnNext(wxCommandEvent&)
 {
-    if (m_position.Next(m_files.size()))
-        ShowRecord();
+    m_browser->Next();
 }
 
 void FilePage::OnPrevious(wxCommandEvent&)
 {
-    if (m_position.Previous())
-        ShowRecord();
+    m_browser->Previous();
 }
 
-void FilePage::ShowRecord()
+void FilePage::ShowRecord(size_t index)
 {
-    m_positionLabel->SetLabel(AsciiLabel(PositionLabelText(m_position.Position())));
-    const FileRecord& record = m_files[m_position.Position() - 1];
+    const FileRecord& record = m_files[index];
     m_nameValue->SetLabel(record.name);
     m_sizeValue->SetLabel(record.size);
     m_typeValue->SetLabel(record.type);
@@ -182,9 +182,10 @@ void FilePage::ShowRecord()
 
 void FilePage::OnCopy(wxCommandEvent&)
 {
-    if (m_position.Position() == 0)
+    std::optional<size_t> index = m_browser->Current();
+    if (!index)
         return;
-    const FileRecord& record = m_files[m_position.Position() - 1];
+    const FileRecord& record = m_files[*index];
     // Without a stored copy, the file the user copied is what they get back.
     PutFilesOnClipboard({record.storedCopy.empty() ? record.path : record.storedCopy});
 }
@@ -193,17 +194,17 @@ void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
 {
     // The path's own bytes: the box shows a path that is no UTF-8 only
     // approximately. The boxes are read-only, so they always show these.
-    if (m_position.Position() == 0)
-        PutTextOnClipboard(m_originalLocationBox->GetValue().utf8_string());
+    if (std::optional<size_t> index = m_browser->Current())
+        PutTextOnClipboard(m_files[*index].path.native());
     else
-        PutTextOnClipboard(m_files[m_position.Position() - 1].path.native());
+        PutTextOnClipboard(m_originalLocationBox->GetValue().utf8_string());
 }
 
 void FilePage::OnCopyStoredLocation(wxCommandEvent&)
 {
-    if (m_position.Position() == 0)
-        PutTextOnClipboard(m_storedLocationBox->GetValue().utf8_string());
+    if (std::optional<size_t> index = m_browser->Current())
+        PutTextOnClipboard(m_files[*index].storedCopy.native());
     else
-        PutTextOnClipboard(m_files[m_position.Position() - 1].storedCopy.native());
+        PutTextOnClipboard(m_storedLocationBox->GetValue().utf8_string());
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ui/browse.h"
-#include "ui/page_layout.h"
 #include "file/file_record.h"
 
 #include <wx/panel.h>
 
 #include <deque>
+#include <memory>
 
+class RecordBrowser;
 class wxButton;
 class wxSizerItem;
 class wxStaticText;
@@ -28,6 +28,7 @@ public:
     };
 
     explicit FilePage(wxWindow* parent);
+    ~FilePage() override;
 
     // Appends the record; the view stays where it is.
     void AddFile(FileRecord file);
@@ -36,20 +37,18 @@ public:
 
     bool Layout() override;
 
+private:
     void OnNext(wxCommandEvent& event);
     void OnPrevious(wxCommandEvent& event);
     void OnCopy(wxCommandEvent& event);
     void OnCopyOriginalLocation(wxCommandEvent& event);
     void OnCopyStoredLocation(wxCommandEvent& event);
 
-private:
-    void ShowRecord();
+    void ShowRecord(size_t index);
     void PlaceDetails();
 
     // A deque: records are never moved once stored, however many arrive.
     std::deque<FileRecord> m_files;
-    wxStaticText* m_countLabel;
-    wxStaticText* m_positionLabel;
     wxStaticText* m_captionsLabel;
     wxStaticText* m_nameValue;
     wxStaticText* m_sizeValue;
@@ -59,14 +58,11 @@ private:
     wxStaticText* m_createdValue;
     wxTextCtrl* m_originalLocationBox;
     wxTextCtrl* m_storedLocationBox;
-    wxButton* m_nextButton;
-    wxButton* m_previousButton;
     wxButton* m_copyButton;
     wxButton* m_originalCopyButton;
     wxButton* m_storedCopyButton;
     wxSizerItem* m_detailsArea = nullptr;
-    BrowsePosition m_position;
-    DeferredRefresh m_countRefresh;
+    std::unique_ptr<RecordBrowser> m_browser;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -2,6 +2,7 @@
 
 #include "ui/labels.h"
 #include "ui/page_layout.h"
+#include "ui/record_browser.h"
 #include "platform/clipboard_writer.h"
 
 #include <wx/bitmap.h>
@@ -24,18 +25,15 @@ const char kWhat[] = "images";
 }  // namespace
 
 ImagePage::ImagePage(wxWindow* parent)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
-      m_countRefresh(this, [this] {
-          m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_images.size(), kWhat)));
-          Layout();
-      })
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)
 {
-    m_countLabel = new wxStaticText(this, wxID_ANY, AsciiLabel(CountLabelText(0, kWhat)));
-    SetLabelFont(m_countLabel);
-    m_previousButton = new wxButton(this, ID_PREVIOUS, "<< Previous");
-    m_nextButton = new wxButton(this, ID_NEXT, "Next >>");
-    m_positionLabel = new wxStaticText(this, wxID_ANY, AsciiLabel(PositionLabelText(0)));
-    SetLabelFont(m_positionLabel);
+    RecordBrowser::Setup browse;
+    browse.previousId = ID_PREVIOUS;
+    browse.nextId = ID_NEXT;
+    browse.what = kWhat;
+    browse.count = [this] { return m_images.size(); };
+    browse.show = [this](size_t index) { ShowRecord(index); };
+    m_browser = std::make_unique<RecordBrowser>(this, std::move(browse));
     // The box keeps its place and size whatever the record shown; the
     // preview inside it is drawn from its top-left corner.
     const wxSize box(kPreviewBoxWidth, kPreviewBoxHeight);
@@ -46,9 +44,10 @@ ImagePage::ImagePage(wxWindow* parent)
 
     auto* page = new wxBoxSizer(wxVERTICAL);
     page->AddSpacer(10);
-    page->Add(CentredRow(m_countLabel), 0, wxEXPAND);
+    page->Add(CentredRow(m_browser->CountLabel()), 0, wxEXPAND);
     page->AddSpacer(kRowGap);
-    page->Add(BrowseRow(m_previousButton, m_positionLabel, m_nextButton), 0, wxEXPAND);
+    page->Add(BrowseRow(m_browser->PreviousButton(), m_browser->PositionLabel(), m_browser->NextButton()), 0,
+              wxEXPAND);
     page->AddSpacer(kRowGap);
     page->Add(CentredRow(m_previewBox), 0, wxEXPAND);
     page->AddSpacer(kRowGap);
@@ -62,26 +61,24 @@ void ImagePage::AddImage(ImageRecord image)
     if (!AcceptsImageSize(image.width, image.height))
         return;
     m_images.push_back(std::move(image));
-    m_countRefresh.Request();
+    m_browser->RecordsAdded();
 }
+
+ImagePage::~ImagePage() = default;
 
 void ImagePage::OnNext(wxCommandEvent&)
 {
-    if (m_position.Next(m_images.size()))
-        ShowRecord();
+    m_browser->Next();
 }
 
 void ImagePage::OnPrevious(wxCommandEvent&)
 {
-    if (m_position.Previous())
-        ShowRecord();
+    m_browser->Previous();
 }
 
-void ImagePage::ShowRecord()
+void ImagePage::ShowRecord(size_t index)
 {
-    m_positionLabel->SetLabel(AsciiLabel(PositionLabelText(m_position.Position())));
-    Layout();
-    const ImageRecord& record = m_images[m_position.Position() - 1];
+    const ImageRecord& record = m_images[index];
     std::optional<wxImage> preview = DecodeImage(*record.previewPng);
     wxBitmap bitmap = preview ? wxBitmap(*preview) : wxNullBitmap;
     m_preview->SetBitmap(wxNullBitmap);
@@ -91,10 +88,11 @@ void ImagePage::ShowRecord()
 
 void ImagePage::OnCopy(wxCommandEvent&)
 {
-    if (m_position.Position() == 0)
+    std::optional<size_t> index = m_browser->Current();
+    if (!index)
         return;
     // The full-size record, in the PNG it is kept as: no decoding and
     // re-encoding of a large image on the GUI thread.
-    const ImageRecord& record = m_images[m_position.Position() - 1];
+    const ImageRecord& record = m_images[*index];
     PutPngOnClipboard(*record.png);
 }

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "ui/browse.h"
-#include "ui/page_layout.h"
 #include "image/image_record.h"
 
 #include <wx/panel.h>
 
+#include <memory>
+
 #include <vector>
 
+class RecordBrowser;
 class wxButton;
 class wxStaticBitmap;
 class wxStaticText;
@@ -25,6 +26,7 @@ public:
     };
 
     explicit ImagePage(wxWindow* parent);
+    ~ImagePage() override;
 
     // Appends the image unless it is narrower or lower than 5 pixels; the
     // view stays where it is.
@@ -32,23 +34,18 @@ public:
 
     const std::vector<ImageRecord>& Images() const { return m_images; }
 
+private:
     void OnNext(wxCommandEvent& event);
     void OnPrevious(wxCommandEvent& event);
     void OnCopy(wxCommandEvent& event);
 
-private:
-    void ShowRecord();
+    void ShowRecord(size_t index);
 
     std::vector<ImageRecord> m_images;
-    wxStaticText* m_countLabel;
-    wxStaticText* m_positionLabel;
-    wxButton* m_nextButton;
-    wxButton* m_previousButton;
+    std::unique_ptr<RecordBrowser> m_browser;
     wxButton* m_copyButton;
     wxPanel* m_previewBox;
     wxStaticBitmap* m_preview;
-    BrowsePosition m_position;
-    DeferredRefresh m_countRefresh;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -22,7 +22,3 @@ public:
     // Starts watching, and reads what the clipboard holds now.
     static std::unique_ptr<ClipboardReader> Create(Deliver deliver);
 };
-
-#if QUILLORY_GTK_READER
-std::unique_ptr<ClipboardReader> CreateGtkClipboardReader(ClipboardReader::Deliver deliver);
-#endif

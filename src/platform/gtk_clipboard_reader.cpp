@@ -326,7 +326,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ClipboardReader> CreateGtkClipboardReader(ClipboardReader::Deliver deliver)
+std::unique_ptr<ClipboardReader> ClipboardReader::Create(Deliver deliver)
 {
     return std::make_unique<GtkClipboardReader>(std::move(deliver));
 }

@@ -2,6 +2,7 @@
 
 #include "ui/labels.h"
 #include "ui/page_layout.h"
+#include "ui/record_browser.h"
 #include "platform/clipboard_writer.h"
 #include "text/text_match.h"
 #include "text/text_search.h"
@@ -20,21 +21,19 @@ wxBEGIN_EVENT_TABLE(TextPage, wxPanel)
 wxEND_EVENT_TABLE()
 
 TextPage::TextPage(wxWindow* parent)
-    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER),
-      m_countRefresh(this, [this] {
-          m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_texts.size(), "items of text")));
-          Layout();
-      })
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER)
 {
     // Creation order is the keyboard order.
     m_preview = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxPoint(30, 160), wxSize(337, 125),
                                wxTE_MULTILINE | wxTE_PROCESS_ENTER);
-    m_countLabel = new wxStaticText(this, wxID_ANY, AsciiLabel(CountLabelText(0, "items of text")));
-    SetLabelFont(m_countLabel);
-    m_previousButton = new wxButton(this, ID_PREVIOUS, "<< Previous");
-    m_nextButton = new wxButton(this, ID_NEXT, "Next >>");
-    m_positionLabel = new wxStaticText(this, wxID_ANY, AsciiLabel(PositionLabelText(0)));
-    SetLabelFont(m_positionLabel);
+    RecordBrowser::Setup browse;
+    browse.previousId = ID_PREVIOUS;
+    browse.nextId = ID_NEXT;
+    browse.what = "items of text";
+    browse.count = [this] { return m_texts.size(); };
+    // The preview holds its own copy: edits there never reach the record.
+    browse.show = [this](size_t index) { m_previewText.Show(m_texts[index]); };
+    m_browser = std::make_unique<RecordBrowser>(this, std::move(browse));
     m_searchLabel = new wxStaticText(this, wxID_ANY, "Search log: ");
     SetLabelFont(m_searchLabel);
     m_searchField = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(170, -1));
@@ -53,9 +52,10 @@ TextPage::TextPage(wxWindow* parent)
 
     auto* page = new wxBoxSizer(wxVERTICAL);
     page->AddSpacer(10);
-    page->Add(CentredRow(m_countLabel), 0, wxEXPAND);
+    page->Add(CentredRow(m_browser->CountLabel()), 0, wxEXPAND);
     page->AddSpacer(kRowGap);
-    page->Add(BrowseRow(m_previousButton, m_positionLabel, m_nextButton), 0, wxEXPAND);
+    page->Add(BrowseRow(m_browser->PreviousButton(), m_browser->PositionLabel(), m_browser->NextButton()), 0,
+              wxEXPAND);
     page->AddSpacer(kRowGap * 2);
     page->Add(search, 0, wxEXPAND);
     page->AddSpacer(kRowGap * 2);
@@ -68,30 +68,22 @@ TextPage::TextPage(wxWindow* parent)
     SetSizer(page);
 }
 
+TextPage::~TextPage() = default;
+
 void TextPage::AddText(TextRecord text)
 {
     m_texts.push_back(std::move(text));
-    m_countRefresh.Request();
+    m_browser->RecordsAdded();
 }
 
 void TextPage::OnNext(wxCommandEvent&)
 {
-    if (m_position.Next(m_texts.size()))
-        ShowRecord();
+    m_browser->Next();
 }
 
 void TextPage::OnPrevious(wxCommandEvent&)
 {
-    if (m_position.Previous())
-        ShowRecord();
-}
-
-void TextPage::ShowRecord()
-{
-    m_positionLabel->SetLabel(AsciiLabel(PositionLabelText(m_position.Position())));
-    Layout();
-    // The preview holds its own copy: edits there never reach the record.
-    m_previewText.Show(m_texts[m_position.Position() - 1]);
+    m_browser->Previous();
 }
 
 void TextPage::OnCopy(wxCommandEvent&)

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "ui/browse.h"
-#include "ui/page_layout.h"
 #include "text/text_preview.h"
 #include "text/text_records.h"
 
 #include <wx/panel.h>
 
+#include <memory>
+
+class RecordBrowser;
 class wxButton;
 class wxStaticText;
 class wxTextCtrl;
@@ -25,33 +26,27 @@ public:
     };
 
     explicit TextPage(wxWindow* parent);
+    ~TextPage() override;
 
     // Appends one record and updates the count; the view stays where it is.
     void AddText(TextRecord text);
 
     const TextRecords& Texts() const { return m_texts; }
 
+private:
     void OnNext(wxCommandEvent& event);
     void OnPrevious(wxCommandEvent& event);
     void OnCopy(wxCommandEvent& event);
     void OnSearch(wxCommandEvent& event);
 
-private:
-    void ShowRecord();
-
     TextRecords m_texts;
     wxTextCtrl* m_preview;
     wxTextCtrl* m_searchField;
-    wxStaticText* m_countLabel;
-    wxStaticText* m_positionLabel;
     wxStaticText* m_searchLabel;
     wxStaticText* m_previewLabel;
-    wxButton* m_nextButton;
-    wxButton* m_previousButton;
     wxButton* m_copyButton;
     wxButton* m_searchButton;
-    BrowsePosition m_position;
-    DeferredRefresh m_countRefresh;
+    std::unique_ptr<RecordBrowser> m_browser;
     TextPreview m_previewText{nullptr};
 
     wxDECLARE_EVENT_TABLE();

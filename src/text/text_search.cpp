@@ -2,6 +2,7 @@
 
 #include "ui/labels.h"
 #include "ui/page_layout.h"
+#include "ui/record_browser.h"
 #include "platform/clipboard_writer.h"
 #include "platform/vanishing_window.h"
 
@@ -28,11 +29,14 @@ TextSearch::TextSearch(TextRecords results)
       m_results(std::move(results))
 {
     m_panel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
-    m_positionLabel = new wxStaticText(m_panel, wxID_ANY,
-                                       AsciiLabel(ResultsLabelText(m_position.Position(), m_results.size())));
-    SetLabelFont(m_positionLabel);
-    m_previousButton = new wxButton(m_panel, ID_PREVIOUS, "<< Previous");
-    m_nextButton = new wxButton(m_panel, ID_NEXT, "Next >>");
+    RecordBrowser::Setup browsing;
+    browsing.previousId = ID_PREVIOUS;
+    browsing.nextId = ID_NEXT;
+    browsing.results = true;
+    browsing.start = 1;
+    browsing.count = [this] { return m_results.size(); };
+    browsing.show = [this](size_t index) { m_resultText.Show(m_results[index]); };
+    m_browser = std::make_unique<RecordBrowser>(m_panel, std::move(browsing));
     m_resultView = new wxTextCtrl(m_panel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(345, 125),
                                   wxTE_MULTILINE | wxTE_PROCESS_ENTER);
     m_copyButton = new wxButton(m_panel, ID_COPY, "Copy to Clipboard");
@@ -40,14 +44,14 @@ TextSearch::TextSearch(TextRecords results)
 
     auto* browse = new wxBoxSizer(wxHORIZONTAL);
     browse->AddStretchSpacer();
-    browse->Add(m_previousButton);
+    browse->Add(m_browser->PreviousButton());
     browse->AddSpacer(kRowGap);
-    browse->Add(m_nextButton);
+    browse->Add(m_browser->NextButton());
     browse->AddStretchSpacer();
 
     auto* panel = new wxBoxSizer(wxVERTICAL);
     panel->AddSpacer(10);
-    panel->Add(CentredRow(m_positionLabel), 0, wxEXPAND);
+    panel->Add(CentredRow(m_browser->PositionLabel()), 0, wxEXPAND);
     panel->AddSpacer(kRowGap);
     panel->Add(browse, 0, wxEXPAND);
     panel->AddSpacer(kRowGap);
@@ -64,7 +68,7 @@ TextSearch::TextSearch(TextRecords results)
     // that has no width yet breaks a long line at every character, and a
     // line of a few hundred kilobytes then took many seconds and a hundred
     // megabytes.
-    CallAfter(&TextSearch::ShowResult);
+    CallAfter([this] { m_browser->ShowCurrent(); });
 }
 
 TextSearch::~TextSearch()
@@ -80,21 +84,12 @@ TextSearch::~TextSearch()
 
 void TextSearch::OnNext(wxCommandEvent&)
 {
-    if (m_position.Next(m_results.size()))
-        ShowResult();
+    m_browser->Next();
 }
 
 void TextSearch::OnPrevious(wxCommandEvent&)
 {
-    if (m_position.Previous())
-        ShowResult();
-}
-
-void TextSearch::ShowResult()
-{
-    m_positionLabel->SetLabel(AsciiLabel(ResultsLabelText(m_position.Position(), m_results.size())));
-    m_panel->Layout();
-    m_resultText.Show(m_results[m_position.Position() - 1]);
+    m_browser->Previous();
 }
 
 void TextSearch::OnCopy(wxCommandEvent&)

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "ui/browse.h"
 #include "text/text_preview.h"
 #include "text/text_records.h"
 
 #include <wx/frame.h>
 
+#include <memory>
+
+class RecordBrowser;
 class wxButton;
 class wxPanel;
 class wxStaticText;
@@ -27,20 +29,15 @@ public:
     explicit TextSearch(TextRecords results);
     ~TextSearch() override;
 
+private:
     void OnNext(wxCommandEvent& event);
     void OnPrevious(wxCommandEvent& event);
     void OnCopy(wxCommandEvent& event);
 
-private:
-    void ShowResult();
-
-    BrowsePosition m_position{1};
     TextRecords m_results;
     wxPanel* m_panel;
-    wxButton* m_nextButton;
-    wxButton* m_previousButton;
+    std::unique_ptr<RecordBrowser> m_browser;
     wxButton* m_copyButton;
-    wxStaticText* m_positionLabel;
     wxTextCtrl* m_resultView;
     TextPreview m_resultText{nullptr};
 
