@@ -24,11 +24,6 @@ namespace {
 
 const char kWhat[] = "files";
 
-const char kCaptions[] = "Name:\nSize:\nFile Type:\n\nCreated:\nModified:\nAccessed:\n\nOriginal Location:\n\nQuillory Location:";
-constexpr int kCaptionLines = 11;
-// The caption lines the values stand beside, counted from 0.
-constexpr int kNameLine = 0, kSizeLine = 1, kTypeLine = 2, kCreatedLine = 4, kModifiedLine = 5, kAccessedLine = 6,
-              kOriginalLine = 8, kStoredLine = 10;
 
 wxStaticText* MakeLabel(wxWindow* parent, const wxString& text = wxEmptyString)
 {
@@ -50,30 +45,40 @@ FilePage::FilePage(wxWindow* parent)
     browse.show = [this](size_t index) { ShowRecord(index); };
     m_browser = std::make_unique<RecordBrowser>(this, std::move(browse));
     m_copyButton = new wxButton(this, ID_COPY, "Copy to Clipboard");
-    m_captionsLabel = MakeLabel(this, kCaptions);
-    m_nameValue = MakeLabel(this);
-    m_sizeValue = MakeLabel(this);
-    m_typeValue = MakeLabel(this);
-    m_createdValue = MakeLabel(this);
-    m_modifiedValue = MakeLabel(this);
-    m_accessedValue = MakeLabel(this);
-    m_originalLocationBox = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                           wxTE_READONLY);
-    SetLabelFont(m_originalLocationBox);
-    m_storedLocationBox = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                         wxTE_READONLY);
-    SetLabelFont(m_storedLocationBox);
-    m_originalCopyButton = new wxButton(this, ID_COPY_ORIGINAL_LOCATION, "Copy", wxDefaultPosition,
-                                        wxDefaultSize, wxBU_EXACTFIT);
-    m_storedCopyButton = new wxButton(this, ID_COPY_STORED_LOCATION, "Copy", wxDefaultPosition, wxDefaultSize,
-                                      wxBU_EXACTFIT);
+    // Each detail beside its caption: the short ones in one grid, the two
+    // locations, with their boxes and buttons, in another below.
+    auto* details = new wxFlexGridSizer(2, 0, kRowGap);
+    auto detail = [&](const char* caption) {
+        details->Add(MakeLabel(this, caption));
+        wxStaticText* value = MakeLabel(this);
+        details->Add(value);
+        return value;
+    };
+    m_nameValue = detail("Name:");
+    const int line = LabelTextSize(m_nameValue->GetPrevSibling()).y;
+    m_sizeValue = detail("Size:");
+    m_typeValue = detail("File Type:");
+    details->Add(0, line);  // a blank line
+    details->Add(0, line);
+    m_createdValue = detail("Created:");
+    m_modifiedValue = detail("Modified:");
+    m_accessedValue = detail("Accessed:");
 
-    // The details block is placed by hand beside the lines of the captions
-    // label; the sizer only keeps room for it.
-    wxSize captions = LabelTextSize(m_captionsLabel);
-    int line = captions.y / kCaptionLines;
-    int boxHeight = std::max(m_originalLocationBox->GetBestSize().y, m_originalCopyButton->GetBestSize().y);
-    int below = std::max(0, boxHeight / 2 - line / 2) + kRowGap;
+    auto* locations = new wxFlexGridSizer(3, line / 2, kRowGap);
+    locations->AddGrowableCol(1);
+    auto location = [&](const char* caption, int copyId, wxTextCtrl*& box, wxButton*& copy) {
+        locations->Add(MakeLabel(this, caption), 0, wxALIGN_CENTER_VERTICAL);
+        box = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+        SetLabelFont(box);
+        // As high as two lines of captions, a little less to keep the two apart.
+        box->SetMinSize(wxSize(-1, std::min(box->GetBestSize().y, 2 * line - 4)));
+        locations->Add(box, 1, wxEXPAND | wxALIGN_CENTER_VERTICAL);
+        copy = new wxButton(this, copyId, "Copy", wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+        copy->SetMinSize(wxSize(std::max(copy->GetBestSize().x, 50), -1));
+        locations->Add(copy, 0, wxALIGN_CENTER_VERTICAL);
+    };
+    location("Original Location:", ID_COPY_ORIGINAL_LOCATION, m_originalLocationBox, m_originalCopyButton);
+    location("Quillory Location:", ID_COPY_STORED_LOCATION, m_storedLocationBox, m_storedCopyButton);
 
     auto* page = new wxBoxSizer(wxVERTICAL);
     page->AddSpacer(10);
@@ -82,70 +87,13 @@ FilePage::FilePage(wxWindow* parent)
     page->Add(BrowseRow(m_browser->PreviousButton(), m_browser->PositionLabel(), m_browser->NextButton()), 0,
               wxEXPAND);
     page->AddSpacer(kRowGap);
-    m_detailsArea = page->Add(captions.x + 300, captions.y + below, 0, wxEXPAND);
+    page->Add(details, 0, wxLEFT | wxRIGHT, kBrowseMargin);
+    page->AddSpacer(line / 2);
+    page->Add(locations, 0, wxEXPAND | wxLEFT | wxRIGHT, kBrowseMargin);
     page->AddSpacer(kRowGap);
     page->Add(CentredRow(m_copyButton), 0, wxEXPAND);
     page->AddSpacer(kRowGap);
     SetSizer(page);
-}
-
-bool FilePage::Layout()
-{
-    bool done = wxPanel::Layout();
-    PlaceDetails();
-    return done;
-}
-
-void FilePage::PlaceDetails()
-{
-    if (!m_detailsArea)
-        return;
-    const wxPoint origin(kBrowseMargin, m_detailsArea->GetPosition().y);
-    const int right = GetClientSize().x - kBrowseMargin;
-    wxSize captions = LabelTextSize(m_captionsLabel);
-    const int line = captions.y / kCaptionLines;
-    m_captionsLabel->SetSize(origin.x, origin.y, captions.x, captions.y);
-
-    // Values start after the widest of the short captions; the location
-    // boxes after the long ones.
-    wxString lines[kCaptionLines];
-    {
-        wxString rest = kCaptions;
-        for (int i = 0; i < kCaptionLines; ++i)
-        {
-            lines[i] = rest.BeforeFirst('\n');
-            rest = rest.AfterFirst('\n');
-        }
-    }
-    int shortWidth = 0;
-    for (int i = kNameLine; i <= kAccessedLine; ++i)
-        shortWidth = std::max(shortWidth, m_captionsLabel->GetTextExtent(lines[i]).x);
-    const int valueX = origin.x + shortWidth + kRowGap;
-    const int boxX = origin.x + std::max(m_captionsLabel->GetTextExtent(lines[kOriginalLine]).x,
-                                         m_captionsLabel->GetTextExtent(lines[kStoredLine]).x) + kRowGap;
-
-    const std::pair<wxStaticText*, int> values[] = {{m_nameValue, kNameLine},         {m_sizeValue, kSizeLine},
-                                                    {m_typeValue, kTypeLine},         {m_createdValue, kCreatedLine},
-                                                    {m_modifiedValue, kModifiedLine}, {m_accessedValue, kAccessedLine}};
-    for (const auto& [label, index] : values)
-    {
-        wxSize size = LabelTextSize(label);
-        label->SetSize(valueX, origin.y + index * line, std::min(size.x, right - valueX), size.y);
-    }
-
-    const std::pair<wxTextCtrl*, wxButton*> rows[] = {{m_originalLocationBox, m_originalCopyButton},
-                                                      {m_storedLocationBox, m_storedCopyButton}};
-    const int lineIndex[] = {kOriginalLine, kStoredLine};
-    for (int i = 0; i < 2; ++i)
-    {
-        wxSize button = rows[i].second->GetBestSize();
-        button.x = std::max(button.x, 50);
-        // Two caption lines hold a box; a little less keeps the two apart.
-        int height = std::min(rows[i].first->GetBestSize().y, 2 * line - 4);
-        int centre = origin.y + lineIndex[i] * line + line / 2;
-        rows[i].second->SetSize(right - button.x, centre - button.y / 2, button.x, button.y);
-        rows[i].first->SetSize(boxX, centre - height / 2, right - button.x - kRowGap - boxX, height);
-    }
 }
 
 void FilePage::AddFile(FileRecord file)

@@ -9,7 +9,6 @@
 
 class RecordBrowser;
 class wxButton;
-class wxSizerItem;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -35,8 +34,6 @@ public:
 
     const std::deque<FileRecord>& Files() const { return m_files; }
 
-    bool Layout() override;
-
 private:
     void OnNext(wxCommandEvent& event);
     void OnPrevious(wxCommandEvent& event);
@@ -45,11 +42,9 @@ private:
     void OnCopyStoredLocation(wxCommandEvent& event);
 
     void ShowRecord(size_t index);
-    void PlaceDetails();
 
     // A deque: records are never moved once stored, however many arrive.
     std::deque<FileRecord> m_files;
-    wxStaticText* m_captionsLabel;
     wxStaticText* m_nameValue;
     wxStaticText* m_sizeValue;
     wxStaticText* m_typeValue;
@@ -61,7 +56,6 @@ private:
     wxButton* m_copyButton;
     wxButton* m_originalCopyButton;
     wxButton* m_storedCopyButton;
-    wxSizerItem* m_detailsArea = nullptr;
     std::unique_ptr<RecordBrowser> m_browser;
 
     wxDECLARE_EVENT_TABLE();
