@@ -2,13 +2,13 @@
 
 #include "ui/labels.h"
 #include "ui/page_layout.h"
+#include "platform/accessible_link.h"
 #include "platform/program_files.h"
 
 #include <wx/filename.h>
 #include <wx/filesys.h>
 #include <wx/font.h>
 #include <wx/hyperlink.h>
-#include <wx/generic/hyperlink.h>
 #include <wx/stattext.h>
 
 #include <algorithm>
@@ -67,9 +67,11 @@ AboutDialog::AboutDialog(wxWindow* parent, const wxSize& size, const char* body,
     const int x = bodyRect.x + m_body->GetTextExtent(lastLine + " ").x;
     const int y = bodyRect.y + (lines - 1) * lineHeight;
 
-    m_link = new wxGenericHyperlinkCtrl(this, wxID_ANY, linkLabel, ReadmeUrl(), wxPoint(x, y), wxDefaultSize,
+    m_link = new wxHyperlinkCtrl(this, wxID_ANY, linkLabel, ReadmeUrl(), wxPoint(x, y), wxDefaultSize,
                                         wxHL_DEFAULT_STYLE);
     m_link->SetFont(m_body->GetFont());
+    // Reached with Tab, opened with Enter or Space, read as a link.
+    ExposeAsLink(m_link);
     wxSize link = m_link->GetBestSize();
     m_link->SetSize(x, y, std::min(link.x, bodyRect.GetRight() + 1 - x), std::min(link.y, lineHeight));
 

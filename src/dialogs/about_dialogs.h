@@ -2,7 +2,7 @@
 
 #include <wx/dialog.h>
 
-class wxGenericHyperlinkCtrl;
+class wxHyperlinkCtrl;
 class wxStaticText;
 
 // What the two about dialogs share: a bold heading, a body of text, and a
@@ -15,7 +15,7 @@ protected:
 private:
     wxStaticText* m_heading;
     wxStaticText* m_body;
-    wxGenericHyperlinkCtrl* m_link;
+    wxHyperlinkCtrl* m_link;
 };
 
 // "About the Software": what the program is, with a link to its README.

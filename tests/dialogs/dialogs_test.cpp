@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <wx/hyperlink.h>
-#include <wx/generic/hyperlink.h>
 #include <wx/log.h>
 #include <wx/textctrl.h>
 
@@ -59,10 +58,10 @@ protected:
     MainFrame* m_frame = nullptr;
 };
 
-wxGenericHyperlinkCtrl* LinkOf(wxWindow* dialog)
+wxHyperlinkCtrl* LinkOf(wxWindow* dialog)
 {
     for (wxWindow* child : dialog->GetChildren())
-        if (auto* link = dynamic_cast<wxGenericHyperlinkCtrl*>(child))
+        if (auto* link = dynamic_cast<wxHyperlinkCtrl*>(child))
             return link;
     return nullptr;
 }
@@ -80,7 +79,7 @@ void CheckAbout(wxDialog* dialog, const char* body, int lines)
     EXPECT_EQ(static_cast<int>(text->GetLabel().Freq('\n')) + 1, lines);
 
     // The link continues the last line, inside the body's rectangle.
-    wxGenericHyperlinkCtrl* link = LinkOf(dialog);
+    wxHyperlinkCtrl* link = LinkOf(dialog);
     ASSERT_TRUE(link);
     wxRect bodyRect = text->GetRect();
     wxRect linkRect = link->GetRect();
