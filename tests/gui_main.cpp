@@ -1,3 +1,4 @@
+#include "assert_handler.h"
 #include "gui_support.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,6 @@ class TestApp : public wxApp
 public:
     bool OnInit() override { return true; }
 };
-
-void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
-{
-    ADD_FAILURE_AT(file.utf8_str(), line) << "toolkit assertion in " << func.utf8_string() << ": "
-                                          << cond.utf8_string() << " " << msg.utf8_string();
-}
 
 }  // namespace
 
@@ -115,7 +110,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no display for the window tests\n");
         return 1;
     }
-    wxSetAssertHandler(FailOnAssert);
+    FailTestsOnToolkitAsserts();
     wxInitAllImageHandlers();
     int result = RUN_ALL_TESTS();
     wxTheApp->OnExit();

@@ -1,6 +1,6 @@
-#include "capture/capture_sink.h"
 #include "capture/clip_logger.h"
 #include "file/stored_copies.h"
+#include "recording_sink.h"
 
 #include <gtest/gtest.h>
 
@@ -9,49 +9,6 @@
 #include <mutex>
 
 namespace {
-
-class RecordingSink : public CaptureSink
-{
-public:
-    void AddText(TextRecord text) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_texts.push_back(*text);
-        m_changed.notify_all();
-    }
-
-    void AddImage(ImageRecord image) override
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_images.push_back(std::move(image));
-    }
-
-    void AddFile(FileRecord) override {}
-
-    std::vector<ImageRecord> Images()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_images;
-    }
-
-    std::vector<std::string> Texts()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_texts;
-    }
-
-    bool WaitForTexts(size_t count)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(5), [&] { return m_texts.size() >= count; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<std::string> m_texts;
-    std::vector<ImageRecord> m_images;
-};
 
 using Texts = std::vector<std::string>;
 
@@ -110,19 +67,13 @@ TEST(TextCapture, KeepsTheOwnersBytesExactly)
 
 TEST(TextCapture, TheLastTextAndItsRecordShareOneCopy)
 {
-    class KeepingSink : public CaptureSink
-    {
-    public:
-        void AddText(TextRecord text) override { record = std::move(text); }
-        void AddImage(ImageRecord) override {}
-        void AddFile(FileRecord) override {}
-        TextRecord record;
-    } sink;
+    RecordingSink sink;
     StoredCopies store("/nonexistent/copied-files");
     ClipLogger logger(&sink, &store);
     logger.Poll(ClipSnapshot::OfText(std::string(1 << 20, 'x')));
-    ASSERT_TRUE(sink.record);
-    EXPECT_EQ(sink.record.use_count(), 2);  // the sink's and the logger's last text
+    std::vector<TextRecord> records = sink.TextRecords();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].use_count(), 3);  // the sink's, this copy of it, and the logger's last text
 }
 
 TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)

@@ -38,20 +38,32 @@ def wait_until(predicate, timeout=5.0, interval=0.01, what="condition"):
 
 # --- the X clipboard -------------------------------------------------------
 
+# The xclip processes this run started: only those are ever stopped.
+_OWNERS = []
+
+
 def set_clipboard(data, target=None):
-    """Makes xclip own the clipboard with `data`; it serves it in the background."""
+    """Makes xclip own the clipboard with `data`; it serves it until another
+    program takes the clipboard, or stop_clipboard_owners()."""
     if isinstance(data, str):
         data = data.encode("utf-8")
-    command = ["xclip", "-selection", "clipboard", "-i"]
+    command = ["xclip", "-selection", "clipboard", "-i", "-quiet"]  # in the foreground, so that it is ours to stop
     if target:
         command += ["-t", target]
-    subprocess.run(command, input=data, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   check=True, timeout=10)
-    # xclip returns once it has gone to the background, which may be before
-    # it owns the clipboard: two quick calls can then end with the first one
-    # owning it. Wait until the clipboard holds what was set.
+    owner = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _OWNERS.append(owner)
+    owner.stdin.write(data)
+    owner.stdin.close()
+    # It owns the clipboard only once it has read everything; wait until the
+    # clipboard holds what was set, so that two quick calls keep their order.
+    # (A large offer is busy being read by the program under test.)
     if len(data) <= 1 << 20:
         wait_until(lambda: _clipboard_or_none(target) == data, timeout=5, what="xclip to own the clipboard")
+
+
+def settle(seconds):
+    """Waits for what must not happen; longer in the slower sanitizer builds."""
+    time.sleep(seconds * SLOWDOWN)
 
 
 def _clipboard_or_none(target):
@@ -133,7 +145,11 @@ def start_window_manager():
 
 
 def stop_clipboard_owners():
-    subprocess.run(["pkill", "-x", "xclip"], stderr=subprocess.DEVNULL)
+    while _OWNERS:
+        owner = _OWNERS.pop()
+        if owner.poll() is None:
+            owner.kill()
+        owner.wait()
 
 
 def start_owner(*offers, never_answer=False, die_mid_incr=False, sequence=0, rate=0):

@@ -2,9 +2,9 @@
 what Quillory hands back pastes there unchanged."""
 
 import os
-import time
 
-from quillory_e2e import Client, QuilloryTest, get_clipboard, main, set_clipboard, start_window_manager, wait_until
+from quillory_e2e import (Client, QuilloryTest, get_clipboard, main, set_clipboard, settle, start_window_manager,
+                          wait_until)
 
 
 class Editor(QuilloryTest):
@@ -40,7 +40,7 @@ class Editor(QuilloryTest):
         q.wait_label("You currently have 4 items of text saved from the clipboard")
         mousepad.keys("ctrl+a", "ctrl+v", "ctrl+a", "ctrl+c")
         wait_until(lambda: get_clipboard("UTF8_STRING") == crlf, what="the editor's copy of the pasted text")
-        time.sleep(0.3)
+        settle(0.3)
         self.assertEqual(q.count("Text"), 4)  # the same bytes again: nothing new
         saved = q.saved_texts()
         self.assertEqual(saved[1], crlf)

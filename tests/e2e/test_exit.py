@@ -8,7 +8,7 @@ import time
 
 from quillory_e2e import (SLOWDOWN, Quillory, QuilloryTest, main, make_large_png, set_clipboard, set_clipboard_file,
                           start_owner,
-                          start_window_manager, stop_clipboard_owners, uri_list, wait_until)
+                          start_window_manager, stop_clipboard_owners, uri_list, wait_until, settle)
 
 BUDGET = 1.0  # seconds from the request to the end of the process
 
@@ -109,7 +109,7 @@ class Exit(QuilloryTest):
         q = self.q.start()
         window = q.x_window()
         set_clipboard_file(huge, "image/png")
-        time.sleep(0.8)  # the bytes arrive and the decode begins
+        settle(0.8)  # the bytes arrive and the decode begins
         self.assertEqual(q.count("Images"), 0)
         start = time.monotonic()
         q.key("alt+F4", window)
@@ -121,7 +121,7 @@ class Exit(QuilloryTest):
                 q = self.start_with_a_stored_copy()
                 window = q.x_window()
                 owner = start_owner("UTF8_STRING=text:burst ", sequence=2000, rate=200)
-                time.sleep(0.5 + attempt * 0.3)
+                settle(0.5 + attempt * 0.3)
                 start = time.monotonic()
                 q.key("alt+F4", window)
                 self.assert_ends_in_time(start)

@@ -1,7 +1,6 @@
 import os
-import time
 
-from quillory_e2e import QuilloryTest, get_clipboard, main, set_clipboard, uri_list, wait_until
+from quillory_e2e import QuilloryTest, get_clipboard, main, set_clipboard, uri_list, wait_until, settle
 
 
 class FileCapture(QuilloryTest):
@@ -63,7 +62,7 @@ class FileCapture(QuilloryTest):
     def test_a_link_list_is_text_not_files(self):
         q = self.q.start()
         set_clipboard("https://example.org/page\r\n", "text/uri-list")
-        time.sleep(0.5)
+        settle(0.5)
         self.assertEqual(q.label("You currently", page="Files"),
                          "You currently have 0 files saved from the clipboard")
 

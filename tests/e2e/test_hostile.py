@@ -6,7 +6,7 @@ import os
 import time
 
 from quillory_e2e import (SLOWDOWN, QuilloryTest, main, make_file_list, make_png, set_clipboard, start_owner, uri_list,
-                          wait_until)
+                          wait_until, settle)
 
 
 class Hostile(QuilloryTest):
@@ -35,7 +35,7 @@ class Hostile(QuilloryTest):
 
     def test_owner_that_never_answers(self):
         self.owner("UTF8_STRING=text:never", never_answer=True)
-        time.sleep(0.3)
+        settle(0.3)
         self.assert_still_working()
         self.assert_records_next_change(2)
 
@@ -44,7 +44,7 @@ class Hostile(QuilloryTest):
         with open(path, "w") as f:
             f.write("x" * 3000000)
         self.owner("UTF8_STRING=file:" + path, die_mid_incr=True)
-        time.sleep(0.5)
+        settle(0.5)
         self.assert_still_working()
         self.assert_records_next_change(2)
 
@@ -65,7 +65,7 @@ class Hostile(QuilloryTest):
         with open(junk, "wb") as f:
             f.write(b"\x89PNG\r\n\x1a\n" + os.urandom(5000))
         owner = self.owner("image/png=file:" + junk)
-        time.sleep(0.5)
+        settle(0.5)
         self.assertEqual(self.q.count("Images"), 0)
         owner.kill()
 
@@ -105,7 +105,7 @@ class Hostile(QuilloryTest):
         for listing in ["https://example.org/\r\n", "file:///tmp/a%zz\r\n", "mailto:someone@example.org\r\n",
                         uri_list([fifo]) + "http://example.org/\r\n"]:
             owner = self.owner("text/uri-list=text:" + listing)
-            time.sleep(0.3)
+            settle(0.3)
             owner.kill()
         self.assertEqual(q.count("Files"), 0)
 
@@ -134,14 +134,14 @@ class Hostile(QuilloryTest):
             f.write(b"secret\x00")
         for mark in ["text:secret", "text:secret\n", "text:Secret", "file:" + nul]:
             owner = self.owner("UTF8_STRING=text:hunter2-secret", "x-kde-passwordManagerHint=" + mark)
-            time.sleep(0.4)
+            settle(0.4)
             self.assertEqual(self.q.count("Text"), 1, mark)
             owner.kill()
             owner.wait()
         self.assert_records_next_change(2)
         self.q.key("ctrl+s")
         wait_until(lambda: os.path.isdir(os.path.join(self.q.dir, "manual-save")), what="the save")
-        time.sleep(0.5)
+        settle(0.5)
         for root, _, names in os.walk(self.q.dir):
             for name in names:
                 if name.endswith(".txt"):

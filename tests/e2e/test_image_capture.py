@@ -1,8 +1,7 @@
 import os
-import time
 
 from quillory_e2e import (QuilloryTest, get_clipboard, main, make_png, png_size, set_clipboard,
-                          set_clipboard_file, wait_until)
+                          set_clipboard_file, wait_until, settle)
 
 
 class ImageCapture(QuilloryTest):
@@ -48,7 +47,7 @@ class ImageCapture(QuilloryTest):
         set_clipboard("a text in between")
         q.wait_label("You currently have 1 items of text saved from the clipboard")
         set_clipboard_file(first, "image/png")
-        time.sleep(0.5)
+        settle(0.5)
         self.assertEqual(q.label("You currently", page="Images"),
                          "You currently have 1 images saved from the clipboard")
 

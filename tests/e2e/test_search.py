@@ -1,8 +1,7 @@
 import os
 import subprocess
-import time
 
-from quillory_e2e import QuilloryTest, main, set_clipboard, uri_list, wait_until
+from quillory_e2e import QuilloryTest, main, set_clipboard, uri_list, wait_until, settle
 
 
 class Search(QuilloryTest):
@@ -59,7 +58,7 @@ class Search(QuilloryTest):
         # A results window taken away is closed as if by its close box.
         destroy("Search Results")
         wait_until(lambda: "Search Results" not in q.window_titles(), what="the results window to go")
-        time.sleep(0.2)
+        settle(0.2)
         self.assertIsNone(q.process.poll())
         self.assertTrue(q.answers_accelerator())
         # And the main window taken away ends the program the ordinary way.

@@ -3,7 +3,7 @@ import time
 import os
 
 from quillory_e2e import (SLOWDOWN, QuilloryTest, get_clipboard, main, set_clipboard, start_helper, start_owner,
-                          wait_until)
+                          wait_until, settle)
 
 
 class TextCapture(QuilloryTest):
@@ -19,7 +19,7 @@ class TextCapture(QuilloryTest):
         set_clipboard("second")     # the last text is still remembered
         set_clipboard("Second")
         q.wait_label("You currently have 3 items of text saved from the clipboard")
-        time.sleep(0.3)
+        settle(0.3)
         self.assertEqual(q.label("You currently"), "You currently have 3 items of text saved from the clipboard")
 
         self.assertEqual(q.label("Currently viewing"), "Currently viewing #0")
@@ -48,7 +48,7 @@ class TextCapture(QuilloryTest):
 
         hung = start_helper("hung_owner.py")
         self.addCleanup(hung.kill)
-        time.sleep(0.5)
+        settle(0.5)
         self.assertTrue(q.responds_within(1.0))
         q.press("Next >>")
         q.wait_label("Currently viewing #1", timeout=1.0)

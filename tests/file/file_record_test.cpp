@@ -1,8 +1,7 @@
-#include "capture/capture_sink.h"
-#include "capture/clip_logger.h"
 #include "file/file_record.h"
 #include "file/stored_copies.h"
 #include "temp_dir.h"
+#include "time_zone.h"
 
 #include <gtest/gtest.h>
 
@@ -34,17 +33,11 @@ TEST(FileTexts, SizesInWholeKilobytesAndSixtyFourBits)
 
 TEST(FileTexts, TimesReadTheSameInEveryLocale)
 {
-    const char* oldTz = std::getenv("TZ");
-    std::string saved = oldTz ? oldTz : "";
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    EXPECT_EQ(TimeText(1765152203), "12/08/25 at 00:03:23");
-    EXPECT_EQ(TimeText(std::nullopt), "unknown");
-    if (oldTz)
-        ::setenv("TZ", saved.c_str(), 1);
-    else
-        ::unsetenv("TZ");
-    ::tzset();
+    {
+        ScopedTimeZone utc("UTC");
+        EXPECT_EQ(TimeText(1765152203), "12/08/25 at 00:03:23");
+        EXPECT_EQ(TimeText(std::nullopt), "unknown");
+    }
 }
 
 TEST(FileRecords, TheCopiedFilesFolderIsMadePrivateWhenFirstNeeded)
@@ -90,67 +83,3 @@ TEST(FileRecords, WithoutAStoredCopyNoLocationIsShown)
     }
 }
 
-namespace {
-
-class FileSink : public CaptureSink
-{
-public:
-    void AddText(TextRecord) override {}
-    void AddImage(ImageRecord) override {}
-    void AddFile(FileRecord file) override { files.push_back(std::move(file)); }
-    std::vector<FileRecord> files;
-};
-
-}  // namespace
-
-TEST(FileCapture, AListIsNewWhenItDiffersAsAWhole)
-{
-    TempDir dir;
-    for (const char* name : {"a", "b", "c"})
-        WriteFile(dir / name, name);
-    FileSink sink;
-    StoredCopies store(dir / "copied-files");
-    ClipLogger logger(&sink, &store);
-    auto files = [&](std::vector<fs::path> paths) { logger.Poll(ClipSnapshot::OfFiles(std::move(paths))); };
-
-    files({dir / "a", dir / "b"});
-    files({dir / "c", dir / "b"});  // same last name, still new
-    files({dir / "c", dir / "b"});
-    files({dir / "b", dir / "c"});  // order counts
-    logger.Poll(ClipSnapshot::OfText("in between"));
-    files({dir / "b", dir / "c"});
-    files({});
-    files({dir / "b", dir / "c"});
-
-    std::vector<std::string> names;
-    for (const FileRecord& record : sink.files)
-        names.push_back(record.name.utf8_string());
-    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "b", "b", "c"}));
-}
-
-TEST(FileCapture, FilesOfTheSameNameKeepCopiesOfTheirOwn)
-{
-    TempDir dir;
-    fs::create_directories(dir / "one");
-    fs::create_directories(dir / "two");
-    WriteFile(dir / "one" / "report.txt", "first report");
-    WriteFile(dir / "two" / "report.txt", "second report");
-    FileSink sink;
-    StoredCopies store(dir / "copied-files");
-    ClipLogger logger(&sink, &store);
-    logger.Poll(ClipSnapshot::OfFiles({dir / "one" / "report.txt"}));
-    logger.Poll(ClipSnapshot::OfFiles({dir / "two" / "report.txt"}));
-    // A stored copy put back and recorded again shares its bytes instead
-    // of taking the space a second time.
-    logger.Poll(ClipSnapshot::OfFiles({dir / "copied-files" / "1" / "report.txt"}));
-
-    ASSERT_EQ(sink.files.size(), 3u);
-    EXPECT_EQ(ReadFile(sink.files[0].storedCopy), "first report");
-    EXPECT_EQ(ReadFile(sink.files[1].storedCopy), "second report");
-    EXPECT_EQ(ReadFile(sink.files[2].storedCopy), "first report");
-    EXPECT_EQ(sink.files[0].storedCopy.filename(), "report.txt");
-    struct stat first, third;
-    ASSERT_EQ(::stat(sink.files[0].storedCopy.c_str(), &first), 0);
-    ASSERT_EQ(::stat(sink.files[2].storedCopy.c_str(), &third), 0);
-    EXPECT_EQ(first.st_ino, third.st_ino);
-}

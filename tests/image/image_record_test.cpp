@@ -1,7 +1,5 @@
-#include "capture/capture_sink.h"
-#include "capture/clip_logger.h"
-#include "file/stored_copies.h"
 #include "image/image_record.h"
+#include "image/pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -13,48 +11,6 @@
 #include <wx/mstream.h>
 
 namespace {
-
-wxImage Picture(int width, int height, unsigned char seed = 0)
-{
-    wxImage image(width, height);
-    unsigned char* data = image.GetData();
-    for (int i = 0; i < width * height * 3; ++i)
-        data[i] = static_cast<unsigned char>(i * 7 + seed);
-    return image;
-}
-
-Bytes Encode(const wxImage& image, wxBitmapType type)
-{
-    wxMemoryOutputStream out;
-    EXPECT_TRUE(image.SaveFile(out, type));
-    Bytes bytes(out.GetSize());
-    out.CopyTo(bytes.data(), bytes.size());
-    return bytes;
-}
-
-ClipSnapshot Png(const wxImage& image)
-{
-    return ClipSnapshot::OfImage(Encode(image, wxBITMAP_TYPE_PNG));
-}
-
-class ImageSink : public CaptureSink
-{
-public:
-    void AddText(TextRecord) override {}
-    void AddImage(ImageRecord image) override { images.push_back(std::move(image)); }
-    void AddFile(FileRecord) override {}
-    std::vector<ImageRecord> images;
-};
-
-std::vector<ImageRecord> Capture(const std::vector<ClipSnapshot>& snapshots)
-{
-    ImageSink sink;
-    StoredCopies store("/nonexistent/copied-files");
-    ClipLogger logger(&sink, &store);
-    for (const ClipSnapshot& snapshot : snapshots)
-        logger.Poll(snapshot);
-    return sink.images;
-}
 
 wxSize SizeOf(const SharedBytes& png)
 {
@@ -92,48 +48,6 @@ TEST(ImagePageFilter, RefusesImagesUnderFivePixels)
     EXPECT_FALSE(AcceptsImageSize(100, 4));
     EXPECT_FALSE(AcceptsImageSize(0, 0));
     EXPECT_TRUE(AcceptsImageSize(5, 5));
-}
-
-TEST(ImageCapture, NewWhenSizeOrPixelsDiffer)
-{
-    EXPECT_EQ(Capture({Png(Picture(100, 50)), Png(Picture(100, 50))}).size(), 1u);
-    EXPECT_EQ(Capture({Png(Picture(100, 50)), Png(Picture(100, 50, 1))}).size(), 2u);
-    EXPECT_EQ(Capture({Png(Picture(100, 50)), Png(Picture(100, 80))}).size(), 2u);
-    EXPECT_EQ(Capture({Png(Picture(100, 50)), Png(Picture(200, 80))}).size(), 2u);
-    EXPECT_EQ(Capture({Png(Picture(100, 50)), Png(Picture(30, 30)), Png(Picture(100, 50))}).size(), 3u);
-}
-
-TEST(ImageCapture, TheSamePictureReencodedIsNotNew)
-{
-    wxImage picture = Picture(64, 48);
-    wxImage loose = picture.Copy();
-    loose.SetOption(wxIMAGE_OPTION_PNG_COMPRESSION_LEVEL, 0);
-    ClipSnapshot reencoded = ClipSnapshot::OfImage(Encode(loose, wxBITMAP_TYPE_PNG));
-    ASSERT_NE(reencoded.imageData, Png(picture).imageData);
-    EXPECT_EQ(Capture({Png(picture), reencoded}).size(), 1u);
-
-    // An opaque alpha channel is the same picture as none.
-    wxImage opaque = picture.Copy();
-    opaque.InitAlpha();
-    EXPECT_EQ(Capture({Png(picture), Png(opaque)}).size(), 1u);
-
-    wxImage translucent = opaque.Copy();
-    translucent.SetAlpha(3, 3, 10);
-    EXPECT_EQ(Capture({Png(picture), Png(translucent)}).size(), 2u);
-}
-
-TEST(ImageCapture, TinyImageBecomesTheLastButThePageRefusesIt)
-{
-    std::vector<ImageRecord> captured = Capture({Png(Picture(100, 50)), Png(Picture(3, 3)), Png(Picture(3, 3))});
-    ASSERT_EQ(captured.size(), 2u);
-    EXPECT_FALSE(AcceptsImageSize(captured[1].width, captured[1].height));
-}
-
-TEST(ImageCapture, BytesThatAreNoImageChangeNothing)
-{
-    ClipSnapshot junk = ClipSnapshot::OfImage({'n', 'o', 't', ' ', 'p', 'n', 'g'});
-    ClipSnapshot empty = ClipSnapshot::OfImage({});
-    EXPECT_EQ(Capture({Png(Picture(10, 10)), junk, empty, Png(Picture(10, 10))}).size(), 1u);
 }
 
 TEST(ImageRecord, KeepsTheFullImageAndAPreviewCutToTheBox)
@@ -205,7 +119,6 @@ TEST(ImageDecoding, InputsThatCrashedOrExhaustedDecodersAreRefused)
         std::ifstream in(entry.path(), std::ios::binary);
         Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_FALSE(DecodeImage(data)) << entry.path();
-        EXPECT_TRUE(Capture({ClipSnapshot::OfImage(data)}).empty()) << entry.path();
         ++seen;
     }
     EXPECT_GE(seen, 8u);

@@ -1,5 +1,6 @@
 #include "save/save_records.h"
 #include "temp_dir.h"
+#include "time_zone.h"
 
 #include <gtest/gtest.h>
 
@@ -47,13 +48,8 @@ std::vector<std::string> Names(const fs::path& folder)
 
 TEST(TimeStamp, DayFirstWithATwoDigitYear)
 {
-    const char* oldTz = std::getenv("TZ");
-    std::string saved = oldTz ? oldTz : "";
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
+    ScopedTimeZone utc("UTC");
     EXPECT_EQ(TimeStampName(1772892309), "07-03-26_14-05-09");
-    oldTz ? ::setenv("TZ", saved.c_str(), 1) : ::unsetenv("TZ");
-    ::tzset();
 }
 
 TEST(SaveLayout, EachCommandHasItsFoldersEvenWhenEmpty)

@@ -1,0 +1,63 @@
+#include "capture/clip_logger.h"
+#include "file/stored_copies.h"
+#include "recording_sink.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+TEST(FileCapture, AListIsNewWhenItDiffersAsAWhole)
+{
+    TempDir dir;
+    for (const char* name : {"a", "b", "c"})
+        WriteFile(dir / name, name);
+    RecordingSink sink;
+    StoredCopies store(dir / "copied-files");
+    ClipLogger logger(&sink, &store);
+    auto files = [&](std::vector<fs::path> paths) { logger.Poll(ClipSnapshot::OfFiles(std::move(paths))); };
+
+    files({dir / "a", dir / "b"});
+    files({dir / "c", dir / "b"});  // same last name, still new
+    files({dir / "c", dir / "b"});
+    files({dir / "b", dir / "c"});  // order counts
+    logger.Poll(ClipSnapshot::OfText("in between"));
+    files({dir / "b", dir / "c"});
+    files({});
+    files({dir / "b", dir / "c"});
+
+    std::vector<std::string> names;
+    for (const FileRecord& record : sink.Files())
+        names.push_back(record.name.utf8_string());
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c", "b", "b", "c"}));
+}
+
+TEST(FileCapture, FilesOfTheSameNameKeepCopiesOfTheirOwn)
+{
+    TempDir dir;
+    fs::create_directories(dir / "one");
+    fs::create_directories(dir / "two");
+    WriteFile(dir / "one" / "report.txt", "first report");
+    WriteFile(dir / "two" / "report.txt", "second report");
+    RecordingSink sink;
+    StoredCopies store(dir / "copied-files");
+    ClipLogger logger(&sink, &store);
+    logger.Poll(ClipSnapshot::OfFiles({dir / "one" / "report.txt"}));
+    logger.Poll(ClipSnapshot::OfFiles({dir / "two" / "report.txt"}));
+    // A stored copy put back and recorded again shares its bytes instead
+    // of taking the space a second time.
+    logger.Poll(ClipSnapshot::OfFiles({dir / "copied-files" / "1" / "report.txt"}));
+
+    std::vector<FileRecord> files = sink.Files();
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(ReadFile(files[0].storedCopy), "first report");
+    EXPECT_EQ(ReadFile(files[1].storedCopy), "second report");
+    EXPECT_EQ(ReadFile(files[2].storedCopy), "first report");
+    EXPECT_EQ(files[0].storedCopy.filename(), "report.txt");
+    struct stat first, third;
+    ASSERT_EQ(::stat(files[0].storedCopy.c_str(), &first), 0);
+    ASSERT_EQ(::stat(files[2].storedCopy.c_str(), &third), 0);
+    EXPECT_EQ(first.st_ino, third.st_ino);
+}
