@@ -13,6 +13,9 @@
 
 #include <algorithm>
 
+namespace {
+
+// The texts of the two dialogs, joined from their pieces.
 const char* const kAboutSoftwareBody =
     "Quillory v1.0\n\n"
     "This application is designed to record any activity on the clipboard.\n"
@@ -27,8 +30,6 @@ const char* const kAboutAuthorBody =
     "would, honestly? It's free software~! Keep it that way!\n\n"
     "Instead, I'm going to take this opportunity to promote my other projects\n"
     "Please feel free to visit my other";
-
-namespace {
 
 constexpr long kDialogStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxMINIMIZE_BOX | wxCLIP_CHILDREN;
 

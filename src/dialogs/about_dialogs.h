@@ -31,7 +31,3 @@ class AboutAuthor : public AboutDialog
 public:
     explicit AboutAuthor(wxWindow* parent);
 };
-
-// The texts of the two dialogs, joined from their pieces.
-extern const char* const kAboutSoftwareBody;
-extern const char* const kAboutAuthorBody;
