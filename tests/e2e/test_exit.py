@@ -204,10 +204,8 @@ class PlantedFolders(QuilloryTest):
         wait_until(lambda: not q.find("label", prefix="Quillory keeps a copy of every file", root=q.app),
                    what="the warning to close")
 
-    def test_a_link_in_its_place_is_left_alone_and_never_written_through(self):
-        elsewhere = os.path.join(self.q.dir, "elsewhere")
-        os.makedirs(elsewhere)
-        os.symlink(elsewhere, self.q.copied_files)
+    def record_a_private_file(self):
+        """Starts with something planted in copied-files' place; records a file."""
         private = os.path.join(self.q.dir, "private.txt")
         with open(private, "w") as f:
             f.write("private")
@@ -215,6 +213,13 @@ class PlantedFolders(QuilloryTest):
         self.dismiss_warning(q)
         set_clipboard(uri_list([private]), "text/uri-list")
         q.wait_label("You currently have 1 files saved from the clipboard", page="Files")
+        return q, private
+
+    def test_a_link_in_its_place_is_left_alone_and_never_written_through(self):
+        elsewhere = os.path.join(self.q.dir, "elsewhere")
+        os.makedirs(elsewhere)
+        os.symlink(elsewhere, self.q.copied_files)
+        q, private = self.record_a_private_file()
         q.find("page tab list").querySelection().selectChild(2)
         q.press("Next >>", page="Files")
         boxes = [q.text_of(b) for b in q.text_boxes(page="Files")]
@@ -230,13 +235,7 @@ class PlantedFolders(QuilloryTest):
         os.makedirs(self.q.copied_files)
         os.chmod(self.q.copied_files, 0o777)
         os.symlink(elsewhere, os.path.join(self.q.copied_files, "1"))
-        private = os.path.join(self.q.dir, "private.txt")
-        with open(private, "w") as f:
-            f.write("private")
-        q = self.q.start()
-        self.dismiss_warning(q)
-        set_clipboard(uri_list([private]), "text/uri-list")
-        q.wait_label("You currently have 1 files saved from the clipboard", page="Files")
+        q, _ = self.record_a_private_file()
         q.menu_item("Exit")
         self.assertEqual(q.wait_exit(), 0)
         self.assertEqual(os.listdir(elsewhere), [])
