@@ -30,12 +30,6 @@ const wxString kTextTab = wxString(' ', 16) + "Text" + wxString(' ', 16);
 const wxString kImagesTab = wxString(' ', 16) + "Images" + wxString(' ', 16);
 const wxString kFilesTab = wxString(' ', 16) + "Files" + wxString(' ', 17);
 
-// Records that arrive in a burst (a list of thousands of files) are taken
-// at most this often. Each take is queued behind the events already waiting,
-// and the toolkit works through that queue until it is empty: taken as fast
-// as they come, they would keep it from ever reaching keys and redraws.
-constexpr std::chrono::milliseconds kHandOverInterval(10);
-
 // A timer that calls back, so the frame needs no timer event of its own.
 class OneShotTimer : public wxTimer
 {
@@ -123,8 +117,10 @@ void MainFrame::RecordsWaiting()
 
 void MainFrame::TakeRecordsSoon()
 {
-    auto since = std::chrono::steady_clock::now() - m_lastTake;
-    if (since >= kHandOverInterval)
+    if (!m_inbox)
+        return;
+    std::chrono::milliseconds wait = m_inbox->WaitBeforeTaking(std::chrono::steady_clock::now());
+    if (wait.count() == 0)
     {
         TakeRecords();
         return;
@@ -133,13 +129,11 @@ void MainFrame::TakeRecordsSoon()
     // whatever else is waiting runs first. Later records join these.
     if (!m_takeTimer)
         m_takeTimer = std::make_unique<OneShotTimer>([this] { TakeRecords(); });
-    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kHandOverInterval - since);
-    m_takeTimer->StartOnce(std::max<int>(1, static_cast<int>(wait.count())));
+    m_takeTimer->StartOnce(static_cast<int>(wait.count()));
 }
 
 void MainFrame::TakeRecords()
 {
-    m_lastTake = std::chrono::steady_clock::now();
     if (!m_inbox)
         return;
     for (RecordInbox::Record& record : m_inbox->Take())

@@ -82,7 +82,6 @@ private:
     std::filesystem::path m_saveRoot;
     std::unique_ptr<SaveQueue> m_saveQueue;
     RecordInbox* m_inbox = nullptr;
-    std::chrono::steady_clock::time_point m_lastTake;
     std::unique_ptr<wxTimer> m_takeTimer;
 
     wxDECLARE_EVENT_TABLE();

@@ -13,10 +13,20 @@ void RecordInbox::Add(Record record)
 
 std::vector<RecordInbox::Record> RecordInbox::Take()
 {
+    m_lastTake = std::chrono::steady_clock::now();
     std::vector<Record> taken;
     std::lock_guard<std::mutex> lock(m_mutex);
     taken.swap(m_waiting);
     return taken;
+}
+
+std::chrono::milliseconds RecordInbox::WaitBeforeTaking(std::chrono::steady_clock::time_point now) const
+{
+    auto since = now - m_lastTake;
+    if (since >= kTakeInterval)
+        return std::chrono::milliseconds(0);
+    // Rounded up, so that the wait is never cut short.
+    return std::chrono::ceil<std::chrono::milliseconds>(kTakeInterval - since);
 }
 
 void RecordInbox::Close()

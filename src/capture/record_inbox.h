@@ -2,6 +2,7 @@
 
 #include "capture/capture_sink.h"
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <variant>
@@ -27,6 +28,14 @@ public:
     // Everything waiting, oldest first.
     std::vector<Record> Take();
 
+    // Records that arrive in a burst (a list of thousands of files) are
+    // taken at most every kTakeInterval: taken as fast as they come, each
+    // take queued behind the GUI thread's other events would keep it from
+    // ever reaching keys and redraws. How long to wait before the next take
+    // at `now`; zero for at once. Called on the GUI thread.
+    static constexpr std::chrono::milliseconds kTakeInterval{10};
+    std::chrono::milliseconds WaitBeforeTaking(std::chrono::steady_clock::time_point now) const;
+
     void Close();
 
 private:
@@ -34,6 +43,7 @@ private:
 
     std::mutex m_mutex;
     std::vector<Record> m_waiting;
+    std::chrono::steady_clock::time_point m_lastTake;  // GUI thread only
     bool m_closed = false;
     std::function<void()> m_wake;
 };

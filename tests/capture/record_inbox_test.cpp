@@ -60,3 +60,16 @@ TEST(RecordInbox, RecordsFromTheCaptureThreadArriveInOrder)
     EXPECT_GE(wakes, 1);
     inbox.Close();
 }
+
+TEST(RecordInbox, TakesABurstAtMostEveryTenMilliseconds)
+{
+    RecordInbox inbox(nullptr);
+    using namespace std::chrono;
+    EXPECT_EQ(inbox.WaitBeforeTaking(steady_clock::now()), milliseconds(0));  // the first take is at once
+    inbox.Take();
+    auto taken = steady_clock::now();
+    milliseconds wait = inbox.WaitBeforeTaking(taken + milliseconds(3));
+    EXPECT_GE(wait, milliseconds(7));
+    EXPECT_LE(wait, milliseconds(10));
+    EXPECT_EQ(inbox.WaitBeforeTaking(taken + milliseconds(11)), milliseconds(0));
+}
