@@ -56,8 +56,9 @@ def set_clipboard(data, target=None):
     owner.stdin.close()
     # It owns the clipboard only once it has read everything; wait until the
     # clipboard holds what was set, so that two quick calls keep their order.
-    # (A large offer is busy being read by the program under test.)
-    if len(data) <= 1 << 20:
+    # (A large offer is busy being read by the program under test, and the
+    # two reads would take turns.)
+    if len(data) <= 64 << 10:
         wait_until(lambda: _clipboard_or_none(target) == data, timeout=5, what="xclip to own the clipboard")
 
 
