@@ -47,7 +47,8 @@ bool MainApp::OnInit()
     const bool haveLockFolder = !m_places.installed || MakePrivateFolder(m_places.lockFolder);
     if (haveLockFolder && !m_instanceLock.Acquire(m_places.lockFolder))
     {
-        wxMessageBox(m_places.installed ? "Quillory is already running." : "Quillory is already running from this folder.",
+        wxMessageBox(m_places.installed ? "Quillory is already running."
+                                        : "Quillory is already running from this folder.",
                      "Quillory", wxOK | wxICON_INFORMATION);
         return false;  // and leaves the folder to the one running
     }

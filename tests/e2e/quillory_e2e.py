@@ -68,8 +68,10 @@ def settle(seconds):
 
 
 def _clipboard_or_none(target):
+    # Briefly: until xclip owns the clipboard, the one asked may be an owner
+    # that never answers.
     try:
-        return get_clipboard(target or "UTF8_STRING")
+        return get_clipboard(target or "UTF8_STRING", timeout=1)
     except subprocess.SubprocessError:
         return None
 
@@ -130,11 +132,11 @@ def set_clipboard_file(path, target):
         set_clipboard(f.read(), target)
 
 
-def get_clipboard(target=None):
+def get_clipboard(target=None, timeout=10):
     command = ["xclip", "-selection", "clipboard", "-o"]
     if target:
         command += ["-t", target]
-    return subprocess.run(command, capture_output=True, check=True, timeout=10).stdout
+    return subprocess.run(command, capture_output=True, check=True, timeout=timeout).stdout
 
 
 def start_window_manager():
