@@ -8,6 +8,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 import urllib.parse
@@ -44,36 +45,36 @@ _OWNERS = []
 
 def set_clipboard(data, target=None):
     """Makes xclip own the clipboard with `data`; it serves it until another
-    program takes the clipboard, or stop_clipboard_owners()."""
+    program takes the clipboard, or stop_clipboard_owners(). Returns once it
+    owns the clipboard: xclip's own background mode returns before that, and
+    two quick calls could then end with the first one owning it."""
     if isinstance(data, str):
         data = data.encode("utf-8")
-    command = ["xclip", "-selection", "clipboard", "-i", "-quiet"]  # in the foreground, so that it is ours to stop
+    # In the foreground, so that it is ours to stop; -verbose says when it
+    # owns the clipboard.
+    command = ["xclip", "-selection", "clipboard", "-i", "-verbose"]
     if target:
         command += ["-t", target]
-    owner = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    owner = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     _OWNERS.append(owner)
     owner.stdin.write(data)
     owner.stdin.close()
-    # It owns the clipboard only once it has read everything; wait until the
-    # clipboard holds what was set, so that two quick calls keep their order.
-    # (A large offer is busy being read by the program under test, and the
-    # two reads would take turns.)
-    if len(data) <= 64 << 10:
-        wait_until(lambda: _clipboard_or_none(target) == data, timeout=5, what="xclip to own the clipboard")
+    owned = threading.Event()
+
+    def follow():
+        for line in owner.stderr:  # read to the end, so that xclip never blocks on it
+            if line.startswith(b"Waiting for selection requests"):
+                owned.set()
+        owned.set()
+
+    threading.Thread(target=follow, daemon=True).start()
+    if not owned.wait(10 * SLOWDOWN) or owner.poll() not in (None, 0):
+        raise AssertionError("xclip did not take the clipboard")
 
 
 def settle(seconds):
     """Waits for what must not happen; longer in the slower sanitizer builds."""
     time.sleep(seconds * SLOWDOWN)
-
-
-def _clipboard_or_none(target):
-    # Briefly: until xclip owns the clipboard, the one asked may be an owner
-    # that never answers.
-    try:
-        return get_clipboard(target or "UTF8_STRING", timeout=1)
-    except subprocess.SubprocessError:
-        return None
 
 
 def make_png(path, width, height, pattern="gradient:red-blue"):
