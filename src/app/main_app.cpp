@@ -26,11 +26,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Quitting ends the program within a second: a running save gets 0.4 s to
-// finish, and whatever still runs after 0.6 s is let go.
-constexpr std::chrono::milliseconds kSaveGrace(400);
-constexpr std::chrono::milliseconds kStopLimit(600);
-
 }  // namespace
 
 MainApp::MainApp()
@@ -145,11 +140,11 @@ void MainApp::Shutdown()
         m_logger->RequestStop();
     // The stored copies are what saves of files read, so a save finishes
     // (or stops) before they go.
-    if (m_frame && !m_frame->FinishSaves(start + kSaveGrace, start + kStopLimit))
+    if (m_frame && !m_frame->FinishSaves(start + MainFrame::kSaveGrace, start + MainFrame::kStopLimit))
         m_abandoned = true;
     if (m_logger)
     {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start + kStopLimit - Clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start + MainFrame::kStopLimit - Clock::now());
         if (m_logger->WaitForEnd(std::max(left, std::chrono::milliseconds(0))))
         {
             m_logger->Wait();

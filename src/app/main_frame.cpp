@@ -169,7 +169,7 @@ void MainFrame::OnClose(wxCloseEvent&)
     // hears of the close first); records still waiting are the inbox's to
     // drop. A save still writing gets a moment to finish.
     auto now = std::chrono::steady_clock::now();
-    FinishSaves(now + std::chrono::milliseconds(400), now + std::chrono::milliseconds(600));
+    FinishSaves(now + kSaveGrace, now + kStopLimit);
     if (m_takeTimer)
         m_takeTimer->Stop();
     // Results windows have no parent, and an open one would keep the

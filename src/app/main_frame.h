@@ -45,6 +45,11 @@ public:
     void SetInbox(RecordInbox* inbox) { m_inbox = inbox; }
     void RecordsWaiting();
 
+    // Quitting ends the program within a second: a running save gets 0.4 s
+    // to finish, and whatever still runs after 0.6 s is let go.
+    static constexpr std::chrono::milliseconds kSaveGrace{400};
+    static constexpr std::chrono::milliseconds kStopLimit{600};
+
     // Lets running saves go on until `grace`, then stops them; false when
     // one was still busy at `deadline` and was let go.
     bool FinishSaves(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline);
