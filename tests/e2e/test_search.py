@@ -49,17 +49,27 @@ class Search(QuilloryTest):
         self.search("find")
         wait_until(lambda: "Search Results" in q.window_titles(), what="the results window")
 
-        def destroy(title):
+        def destroy(title, moves=0):
             found = subprocess.run(["xdotool", "search", "--all", "--pid", str(q.process.pid), "--name",
                                     "^%s$" % title], capture_output=True, text=True, timeout=10).stdout.split()
             for window in found:
-                subprocess.run(["xdotool", "windowclose", window], timeout=10)
+                # Moved just before, so the program is still asking about the
+                # window when it goes: those requests then fail on the server.
+                steps = []
+                for i in range(moves):
+                    steps += ["windowmove", window, str(10 + i % 50), str(10 + i % 30)]
+                subprocess.run(["xdotool"] + steps + ["windowclose", window], timeout=10)
 
-        # A results window taken away is closed as if by its close box.
-        destroy("Search Results")
-        wait_until(lambda: "Search Results" not in q.window_titles(), what="the results window to go")
-        settle(0.2)
-        self.assertIsNone(q.process.poll())
+        # A results window taken away is closed as if by its close box, also
+        # when the program is busy with it at that moment.
+        for attempt in range(8):
+            if attempt:
+                self.search("find")
+                wait_until(lambda: "Search Results" in q.window_titles(), what="the results window")
+            destroy("Search Results", moves=40 * attempt)
+            wait_until(lambda: "Search Results" not in q.window_titles(), what="the results window to go")
+            settle(0.2)
+            self.assertIsNone(q.process.poll(), "ended on attempt %d" % attempt)
         self.assertTrue(q.answers_accelerator())
         # And the main window taken away ends the program the ordinary way.
         destroy("Quillory")
