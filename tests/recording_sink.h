@@ -12,18 +12,19 @@
 class RecordingSink : public CaptureSink
 {
 public:
-    void AddText(TextRecord text) override
+    void AddText(TextRecord text, ChangeTime changedAt) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_texts.push_back(std::move(text));
+        m_textChanges.push_back(changedAt);
         m_changed.notify_all();
     }
-    void AddImage(ImageRecord image) override
+    void AddImage(ImageRecord image, ChangeTime) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_images.push_back(std::move(image));
     }
-    void AddFile(FileRecord file) override
+    void AddFile(FileRecord file, ChangeTime) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_files.push_back(std::move(file));
@@ -41,6 +42,11 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_texts;
+    }
+    std::vector<ChangeTime> TextChanges()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_textChanges;
     }
     std::vector<ImageRecord> Images()
     {
@@ -63,6 +69,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<TextRecord> m_texts;
+    std::vector<ChangeTime> m_textChanges;
     std::vector<ImageRecord> m_images;
     std::vector<FileRecord> m_files;
 };

@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include "app/timing_log.h"
 #include "capture/record_inbox.h"
 #include "dialogs/about_dialogs.h"
 #include "dialogs/license_dialog.h"
@@ -58,7 +59,8 @@ wxBEGIN_EVENT_TABLE(MainFrame, wxFrame)
 wxEND_EVENT_TABLE()
 
 MainFrame::MainFrame()
-    : wxFrame(nullptr, wxID_ANY, "Quillory", wxDefaultPosition, wxSize(415, 405), kFixedFrameStyle)
+    : wxFrame(nullptr, wxID_ANY, "Quillory", wxDefaultPosition, wxSize(415, 405), kFixedFrameStyle),
+      m_timingLog(TimingLog::FromEnvironment())
 {
     m_notebook = new wxNotebook(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0);
     m_textPage = new TextPage(m_notebook);
@@ -136,14 +138,23 @@ void MainFrame::TakeRecords()
 {
     if (!m_inbox)
         return;
-    for (RecordInbox::Record& record : m_inbox->Take())
+    for (RecordInbox::Arrival& arrival : m_inbox->Take())
     {
-        if (auto* text = std::get_if<TextRecord>(&record))
+        const char* kind = "text";
+        if (auto* text = std::get_if<TextRecord>(&arrival.record))
             m_textPage->AddText(std::move(*text));
-        else if (auto* image = std::get_if<ImageRecord>(&record))
+        else if (auto* image = std::get_if<ImageRecord>(&arrival.record))
+        {
             m_imagePage->AddImage(std::move(*image));
-        else if (auto* file = std::get_if<FileRecord>(&record))
+            kind = "image";
+        }
+        else if (auto* file = std::get_if<FileRecord>(&arrival.record))
+        {
             m_filePage->AddFile(std::move(*file));
+            kind = "file";
+        }
+        if (m_timingLog)
+            m_timingLog->Shown(kind, arrival.changedAt);
     }
 }
 

@@ -12,6 +12,7 @@ class SaveQueue;
 struct SaveReport;
 class ImagePage;
 class TextPage;
+class TimingLog;
 class wxMenu;
 class wxMenuBar;
 class wxNotebook;
@@ -55,6 +56,7 @@ public:
     bool FinishSaves(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline);
 
 private:
+    std::unique_ptr<TimingLog> m_timingLog;
     TextPage* m_textPage;
     ImagePage* m_imagePage;
     FilePage* m_filePage;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clipboard/clip_snapshot.h"
 #include "file/file_record.h"
 #include "image/image_record.h"
 #include "text/text_records.h"
@@ -7,12 +8,13 @@
 // Where the capture thread hands new records. Called on the capture thread,
 // in capture order; an implementation that owns windows must pass the
 // records on to the GUI thread rather than touch the windows here.
+// `changedAt` is when the clipboard change that brought the record came.
 class CaptureSink
 {
 public:
     virtual ~CaptureSink() = default;
 
-    virtual void AddText(TextRecord text) = 0;
-    virtual void AddImage(ImageRecord image) = 0;
-    virtual void AddFile(FileRecord file) = 0;
+    virtual void AddText(TextRecord text, ChangeTime changedAt) = 0;
+    virtual void AddImage(ImageRecord image, ChangeTime changedAt) = 0;
+    virtual void AddFile(FileRecord file, ChangeTime changedAt) = 0;
 };

@@ -65,20 +65,20 @@ void ClipLogger::Poll(ClipSnapshot snapshot)
     switch (snapshot.kind)
     {
     case ClipSnapshot::Kind::Text:
-        PollText(std::move(snapshot.text));
+        PollText(std::move(snapshot.text), snapshot.changedAt);
         break;
     case ClipSnapshot::Kind::Image:
-        PollImage(snapshot.imageData);
+        PollImage(snapshot.imageData, snapshot.changedAt);
         break;
     case ClipSnapshot::Kind::Files:
-        PollFiles(snapshot.files);
+        PollFiles(snapshot.files, snapshot.changedAt);
         break;
     case ClipSnapshot::Kind::Nothing:
         break;
     }
 }
 
-void ClipLogger::PollText(std::string text)
+void ClipLogger::PollText(std::string text, ChangeTime changedAt)
 {
     if (m_lastText && text == *m_lastText)
         return;
@@ -98,10 +98,10 @@ void ClipLogger::PollText(std::string text)
         m_lastText = MakeTextRecord(std::string(text));
     else
         m_lastText = MakeTextRecord(std::move(text));
-    m_sink->AddText(m_lastText);
+    m_sink->AddText(m_lastText, changedAt);
 }
 
-void ClipLogger::PollImage(const Bytes& data)
+void ClipLogger::PollImage(const Bytes& data, ChangeTime changedAt)
 {
     // Bytes that are no image were nothing offered: the last image stays.
     std::optional<wxImage> image = DecodeImage(data);
@@ -113,10 +113,10 @@ void ClipLogger::PollImage(const Bytes& data)
     // Remembered before the page sees it, so an image too small for the
     // page is still the one the next image is compared with.
     m_lastBitmap = print;
-    m_sink->AddImage(MakeImageRecord(*image, data));
+    m_sink->AddImage(MakeImageRecord(*image, data), changedAt);
 }
 
-void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files)
+void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt)
 {
     // The whole list decides, in order: a list that only shares its last
     // name with the last one is still new.
@@ -126,7 +126,7 @@ void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files)
     {
         if (StopRequested())
             return;
-        m_sink->AddFile(MakeFileRecord(path, ++m_fileCount, *m_store, &m_stop));
+        m_sink->AddFile(MakeFileRecord(path, ++m_fileCount, *m_store, &m_stop), changedAt);
     }
     m_lastFiles = files;
 }

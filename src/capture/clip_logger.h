@@ -50,9 +50,9 @@ protected:
     ExitCode Entry() override;
 
 private:
-    void PollText(std::string text);
-    void PollImage(const Bytes& data);
-    void PollFiles(const std::vector<std::filesystem::path>& files);
+    void PollText(std::string text, ChangeTime changedAt);
+    void PollImage(const Bytes& data, ChangeTime changedAt);
+    void PollFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt);
 
     TextRecord m_lastText;  // shared with the record made of it; compared bytewise
     ImageFingerprint m_lastBitmap;

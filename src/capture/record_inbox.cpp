@@ -1,20 +1,20 @@
 #include "capture/record_inbox.h"
 
-void RecordInbox::Add(Record record)
+void RecordInbox::Add(Arrival arrival)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_closed)
         return;
-    m_waiting.push_back(std::move(record));
+    m_waiting.push_back(std::move(arrival));
     // Woken under the lock, so that no wake can follow Close().
     if (m_waiting.size() == 1 && m_wake)
         m_wake();
 }
 
-std::vector<RecordInbox::Record> RecordInbox::Take()
+std::vector<RecordInbox::Arrival> RecordInbox::Take()
 {
     m_lastTake = std::chrono::steady_clock::now();
-    std::vector<Record> taken;
+    std::vector<Arrival> taken;
     std::lock_guard<std::mutex> lock(m_mutex);
     taken.swap(m_waiting);
     return taken;
@@ -31,7 +31,7 @@ std::chrono::milliseconds RecordInbox::WaitBeforeTaking(std::chrono::steady_cloc
 
 void RecordInbox::Close()
 {
-    std::vector<Record> dropped;
+    std::vector<Arrival> dropped;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_closed = true;
     dropped.swap(m_waiting);

@@ -16,17 +16,22 @@ class RecordInbox : public CaptureSink
 {
 public:
     using Record = std::variant<TextRecord, ImageRecord, FileRecord>;
+    struct Arrival
+    {
+        Record record;
+        ChangeTime changedAt;
+    };
 
     // `wake` runs on the adding thread whenever records start to wait, so
     // that the GUI thread comes to take them; never after Close().
     explicit RecordInbox(std::function<void()> wake) : m_wake(std::move(wake)) {}
 
-    void AddText(TextRecord text) override { Add(std::move(text)); }
-    void AddImage(ImageRecord image) override { Add(std::move(image)); }
-    void AddFile(FileRecord file) override { Add(std::move(file)); }
+    void AddText(TextRecord text, ChangeTime changedAt) override { Add({std::move(text), changedAt}); }
+    void AddImage(ImageRecord image, ChangeTime changedAt) override { Add({std::move(image), changedAt}); }
+    void AddFile(FileRecord file, ChangeTime changedAt) override { Add({std::move(file), changedAt}); }
 
     // Everything waiting, oldest first.
-    std::vector<Record> Take();
+    std::vector<Arrival> Take();
 
     // Records that arrive in a burst (a list of thousands of files) are
     // taken at most every kTakeInterval: taken as fast as they come, each
@@ -39,10 +44,10 @@ public:
     void Close();
 
 private:
-    void Add(Record record);
+    void Add(Arrival arrival);
 
     std::mutex m_mutex;
-    std::vector<Record> m_waiting;
+    std::vector<Arrival> m_waiting;
     std::chrono::steady_clock::time_point m_lastTake;  // GUI thread only
     bool m_closed = false;
     std::function<void()> m_wake;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -8,6 +9,9 @@
 // Bytes as another program handed them over.
 using Bytes = std::vector<unsigned char>;
 using SharedBytes = std::shared_ptr<const Bytes>;
+
+// When the clipboard changed, by the program's own clock.
+using ChangeTime = std::chrono::steady_clock::time_point;
 
 // What one completed read of the clipboard found. The platform's reader
 // fills it on the GUI thread; the capture thread alone interprets it.
@@ -25,6 +29,7 @@ struct ClipSnapshot
     std::string text;                          // the text's bytes as offered, for Kind::Text
     Bytes imageData;                           // encoded as offered, for Kind::Image
     std::vector<std::filesystem::path> files;  // local paths as the file system spells them
+    ChangeTime changedAt;                      // the earliest change this read answers
 
     static ClipSnapshot Nothing() { return {}; }
     static ClipSnapshot OfText(std::string bytes)

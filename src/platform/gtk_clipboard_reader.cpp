@@ -36,6 +36,7 @@ struct ReaderState
     bool reading = false;             // the read of generation lastStarted runs
     gint64 readingSince = 0;
     bool changedSinceRead = false;
+    ChangeTime firstUnreadChange;     // when changedSinceRead became true
     guint staleTimer = 0;
 };
 
@@ -45,18 +46,20 @@ struct Read
 {
     std::shared_ptr<ReaderState> state;
     std::uint64_t generation;
+    ChangeTime changedAt;
     ReadPlan plan;
 
     bool Overtaken() const { return state->stopped || generation <= state->lastDelivered; }
 
     void Deliver(ClipSnapshot snapshot)
     {
+        snapshot.changedAt = changedAt;
         state->lastDelivered = generation;
         state->deliver(std::move(snapshot));
     }
 };
 
-void StartRead(const std::shared_ptr<ReaderState>& state);
+void StartRead(const std::shared_ptr<ReaderState>& state, ChangeTime changedAt);
 
 // Every read ends here, once, whatever became of it.
 void End(Read* read)
@@ -68,7 +71,7 @@ void End(Read* read)
     {
         state->reading = false;
         if (state->changedSinceRead)
-            StartRead(state);
+            StartRead(state, state->firstUnreadChange);
     }
 }
 
@@ -240,12 +243,12 @@ void OnTargets(GtkClipboard*, GdkAtom* targets, gint count, gpointer data)
         ReadContent(read);
 }
 
-void StartRead(const std::shared_ptr<ReaderState>& state)
+void StartRead(const std::shared_ptr<ReaderState>& state, ChangeTime changedAt)
 {
     state->reading = true;
     state->readingSince = g_get_monotonic_time();
     state->changedSinceRead = false;
-    Read* read = new Read{state, ++state->lastStarted, ReadPlan()};
+    Read* read = new Read{state, ++state->lastStarted, changedAt, ReadPlan()};
     gtk_clipboard_request_targets(state->clipboard, OnTargets, read);
 }
 
@@ -269,7 +272,7 @@ gboolean OnStaleCheck(gpointer data)
     if (state->stopped || !state->reading || !state->changedSinceRead)
         return G_SOURCE_REMOVE;
     if (g_get_monotonic_time() - state->readingSince >= kStaleReadMicroseconds)
-        StartRead(state);  // the slow read runs on, and counts only if it answers first
+        StartRead(state, state->firstUnreadChange);  // the slow read runs on, and counts only if it answers first
     else
         WatchForStaleRead(state);
     return G_SOURCE_REMOVE;
@@ -280,11 +283,14 @@ void OnOwnerChange(GtkClipboard*, GdkEvent*, gpointer data)
     const std::shared_ptr<ReaderState>& state = *static_cast<std::shared_ptr<ReaderState>*>(data);
     if (state->stopped)
         return;
+    ChangeTime now = std::chrono::steady_clock::now();
     if (!state->reading)
     {
-        StartRead(state);
+        StartRead(state, now);
         return;
     }
+    if (!state->changedSinceRead)
+        state->firstUnreadChange = now;
     state->changedSinceRead = true;
     WatchForStaleRead(state);
 }
@@ -298,7 +304,7 @@ public:
         m_state->deliver = std::move(deliver);
         m_state->hostName = LocalHostName();
         m_handler = g_signal_connect(m_state->clipboard, "owner-change", G_CALLBACK(OnOwnerChange), &m_state);
-        StartRead(m_state);
+        StartRead(m_state, std::chrono::steady_clock::now());
     }
 
     ~GtkClipboardReader() override { Stop(); }

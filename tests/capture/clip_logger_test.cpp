@@ -84,14 +84,21 @@ TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)
     ASSERT_EQ(logger.Create(), wxTHREAD_NO_ERROR);
     ASSERT_EQ(logger.Run(), wxTHREAD_NO_ERROR);
 
+    // Each record keeps the time of the change that brought it, for the
+    // timing log.
     Texts expected;
+    std::vector<ChangeTime> changes;
     for (int i = 0; i < 200; ++i)
     {
         expected.push_back("text " + std::to_string(i));
-        logger.Submit(ClipSnapshot::OfText(expected.back()));
+        ClipSnapshot snapshot = ClipSnapshot::OfText(expected.back());
+        snapshot.changedAt = ChangeTime(std::chrono::microseconds(1000 + i));
+        changes.push_back(snapshot.changedAt);
+        logger.Submit(std::move(snapshot));
     }
     ASSERT_TRUE(sink.WaitForTexts(expected.size()));
     EXPECT_EQ(sink.Texts(), expected);
+    EXPECT_EQ(sink.TextChanges(), changes);
 
     auto start = std::chrono::steady_clock::now();
     logger.RequestStop();

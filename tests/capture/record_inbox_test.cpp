@@ -7,12 +7,17 @@
 
 namespace {
 
-std::vector<std::string> TextsOf(std::vector<RecordInbox::Record> records)
+std::vector<std::string> TextsOf(std::vector<RecordInbox::Arrival> arrivals)
 {
     std::vector<std::string> texts;
-    for (auto& record : records)
-        texts.push_back(*std::get<TextRecord>(record));
+    for (auto& arrival : arrivals)
+        texts.push_back(*std::get<TextRecord>(arrival.record));
     return texts;
+}
+
+void AddText(RecordInbox& inbox, const std::string& text)
+{
+    inbox.AddText(MakeTextRecord(text), std::chrono::steady_clock::now());
 }
 
 }  // namespace
@@ -21,12 +26,12 @@ TEST(RecordInbox, HandsOverInOrderAndWakesOncePerBatch)
 {
     std::atomic<int> wakes{0};
     RecordInbox inbox([&] { ++wakes; });
-    inbox.AddText(MakeTextRecord("a"));
-    inbox.AddText(MakeTextRecord("b"));
+    AddText(inbox, "a");
+    AddText(inbox, "b");
     EXPECT_EQ(wakes, 1);
     EXPECT_EQ(TextsOf(inbox.Take()), (std::vector<std::string>{"a", "b"}));
     EXPECT_TRUE(inbox.Take().empty());
-    inbox.AddText(MakeTextRecord("c"));
+    AddText(inbox, "c");
     EXPECT_EQ(wakes, 2);
 }
 
@@ -34,9 +39,9 @@ TEST(RecordInbox, DropsEverythingOnceClosed)
 {
     std::atomic<int> wakes{0};
     RecordInbox inbox([&] { ++wakes; });
-    inbox.AddText(MakeTextRecord("waiting"));
+    AddText(inbox, "waiting");
     inbox.Close();
-    inbox.AddText(MakeTextRecord("late"));
+    AddText(inbox, "late");
     EXPECT_TRUE(inbox.Take().empty());
     EXPECT_EQ(wakes, 1);
 }
@@ -48,7 +53,7 @@ TEST(RecordInbox, RecordsFromTheCaptureThreadArriveInOrder)
     constexpr int kCount = 20000;
     std::thread capture([&] {
         for (int i = 0; i < kCount; ++i)
-            inbox.AddText(MakeTextRecord(std::to_string(i)));
+            AddText(inbox, std::to_string(i));
     });
     std::vector<std::string> taken;
     while (taken.size() < kCount)

@@ -1,0 +1,151 @@
+// A clipboard owner that answers at once: takes the clipboard `count` times,
+// `rate` times a second (0: as fast as it can), each time with the text
+// "<prefix><n>" offered as UTF8_STRING, and answers every request the moment
+// it comes. Prints "ready" once it owns the clipboard, then "done <seconds>"
+// after the last change, which it holds until killed.
+//
+//   burst_owner COUNT RATE [PREFIX]
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <poll.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Owner
+{
+    Display* display = nullptr;
+    Window window = 0;
+    Atom clipboard = 0, targets = 0, utf8 = 0;
+    std::string text;
+
+    void Serve(const XSelectionRequestEvent& request)
+    {
+        XSelectionEvent reply{};
+        reply.type = SelectionNotify;
+        reply.requestor = request.requestor;
+        reply.selection = request.selection;
+        reply.target = request.target;
+        reply.time = request.time;
+        Atom property = request.property != None ? request.property : request.target;
+        if (request.target == targets)
+        {
+            Atom offered[] = {targets, utf8};
+            XChangeProperty(display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<unsigned char*>(offered), 2);
+            reply.property = property;
+        }
+        else if (request.target == utf8)
+        {
+            XChangeProperty(display, request.requestor, property, utf8, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+            reply.property = property;
+        }
+        else
+            reply.property = None;
+        XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+    }
+
+    // Answers requests until `deadline`, sleeping in poll() between them.
+    void ServeUntil(Clock::time_point deadline)
+    {
+        for (;;)
+        {
+            XFlush(display);
+            while (XPending(display))
+            {
+                XEvent event;
+                XNextEvent(display, &event);
+                if (event.type == SelectionRequest)
+                    Serve(event.xselectionrequest);
+            }
+            XFlush(display);
+            auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                return;
+            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            poll(&fd, 1, static_cast<int>((left + 999) / 1000));
+        }
+    }
+
+    void Take(std::string value)
+    {
+        text = std::move(value);
+        XSetSelectionOwner(display, clipboard, window, CurrentTime);
+        XFlush(display);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+    {
+        std::fprintf(stderr, "usage: burst_owner COUNT RATE [PREFIX]\n");
+        return 2;
+    }
+    long count = std::atol(argv[1]);
+    double rate = std::atof(argv[2]);
+    std::string prefix = argc > 3 ? argv[3] : "burst ";
+
+    Owner owner;
+    owner.display = XOpenDisplay(nullptr);
+    if (!owner.display)
+        return 1;
+    owner.window = XCreateSimpleWindow(owner.display, DefaultRootWindow(owner.display), 0, 0, 1, 1, 0, 0, 0);
+    owner.clipboard = XInternAtom(owner.display, "CLIPBOARD", False);
+    owner.targets = XInternAtom(owner.display, "TARGETS", False);
+    owner.utf8 = XInternAtom(owner.display, "UTF8_STRING", False);
+
+    owner.Take(prefix + "start");
+    if (XGetSelectionOwner(owner.display, owner.clipboard) != owner.window)
+        return 1;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    // Whoever is told "ready" may start watching; the burst starts on a line
+    // from them, so that no program is still busy with the start. Requests
+    // for the first text are answered meanwhile.
+    for (;;)
+    {
+        XFlush(owner.display);
+        while (XPending(owner.display))
+        {
+            XEvent event;
+            XNextEvent(owner.display, &event);
+            if (event.type == SelectionRequest)
+                owner.Serve(event.xselectionrequest);
+        }
+        XFlush(owner.display);
+        pollfd fds[2] = {{ConnectionNumber(owner.display), POLLIN, 0}, {0, POLLIN, 0}};
+        poll(fds, 2, -1);
+        if (fds[1].revents)
+            break;
+    }
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin))
+        return 1;
+
+    auto period = rate > 0 ? std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rate))
+                           : Clock::duration::zero();
+    // Each text is held a whole period from when it was taken: an owner that
+    // fell behind and caught up would hold some for less, and a change held
+    // for less than the period is a faster rate than the one asked for.
+    Clock::time_point start = Clock::now();
+    for (long i = 0; i < count; ++i)
+    {
+        owner.Take(prefix + std::to_string(i));
+        owner.ServeUntil(Clock::now() + period);
+    }
+    std::printf("done %.6f\n", std::chrono::duration<double>(Clock::now() - start).count());
+    std::fflush(stdout);
+    owner.ServeUntil(Clock::time_point::max() - std::chrono::hours(1));
+}

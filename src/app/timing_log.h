@@ -1,0 +1,26 @@
+#pragma once
+
+#include "clipboard/clip_snapshot.h"
+
+#include <cstdio>
+#include <memory>
+
+// How long records take from the clipboard change to the page, by the
+// program's own clock, for measuring: with QUILLORY_TIMING_LOG naming a file,
+// one line per record shown, "<kind> <microseconds>". Off unless asked for.
+class TimingLog
+{
+public:
+    // nullptr when the environment does not ask for a log or the file
+    // cannot be made (said once on stderr).
+    static std::unique_ptr<TimingLog> FromEnvironment();
+
+    ~TimingLog();
+
+    void Shown(const char* kind, ChangeTime changedAt);
+
+private:
+    explicit TimingLog(std::FILE* file) : m_file(file) {}
+
+    std::FILE* m_file;
+};
