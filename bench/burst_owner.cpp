@@ -2,9 +2,10 @@
 // `rate` times a second (0: as fast as it can), each time with the text
 // "<prefix><n>" offered as UTF8_STRING, and answers every request the moment
 // it comes. Prints "ready" once it owns the clipboard, then "done <seconds>"
-// after the last change, which it holds until killed.
+// after the last change, which it holds until killed. With "report", it also
+// prints "read <seconds>" (CLOCK_MONOTONIC) whenever its text is asked for.
 //
-//   burst_owner COUNT RATE [PREFIX]
+//   burst_owner COUNT RATE [PREFIX [report]]
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -26,6 +27,7 @@ struct Owner
     Window window = 0;
     Atom clipboard = 0, targets = 0, utf8 = 0;
     std::string text;
+    bool report = false;
 
     void Serve(const XSelectionRequestEvent& request)
     {
@@ -48,6 +50,11 @@ struct Owner
             XChangeProperty(display, request.requestor, property, utf8, 8, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
             reply.property = property;
+            if (report)
+            {
+                std::printf("read %.6f\n", std::chrono::duration<double>(Clock::now().time_since_epoch()).count());
+                std::fflush(stdout);
+            }
         }
         else
             reply.property = None;
@@ -98,6 +105,7 @@ int main(int argc, char** argv)
     std::string prefix = argc > 3 ? argv[3] : "burst ";
 
     Owner owner;
+    owner.report = argc > 4 && std::string(argv[4]) == "report";
     owner.display = XOpenDisplay(nullptr);
     if (!owner.display)
         return 1;

@@ -30,11 +30,12 @@ using Clock = std::chrono::steady_clock;
 
 MainApp::MainApp()
 {
-    PreferX11Backend();
+    PrepareToolkit();
 }
 
 bool MainApp::OnInit()
 {
+    ToolkitStarted();
     m_programDir = ProgramDirectoryOf(ExecutablePath(argc > 0 ? argv[0].ToStdString() : std::string()));
     m_places = PlacesFor(m_programDir, IsWritableFolder(m_programDir), CurrentUserFolders());
     // Installed, the lock and the stored copies live in the user's cache,

@@ -1,7 +1,15 @@
 #pragma once
 
-// Has the toolkit use the X11 backend, through XWayland on a Wayland
-// session: there the clipboard's change notification reaches only the
-// focused window, and a recorder must hear every change. Call before the
-// toolkit starts.
-void PreferX11Backend();
+// Call before the toolkit starts. Has the toolkit use the X11 backend,
+// through XWayland on a Wayland session: there the clipboard's change
+// notification reaches only the focused window, and a recorder must hear
+// every change. And has it skip its GL probe: the first program of the
+// toolkit on a display loads the GL driver to choose its visuals (with
+// Mesa's software driver that is LLVM, 50 MB resident for the whole run,
+// and start-up time), and this program draws nothing with GL.
+void PrepareToolkit();
+
+// Call once the toolkit has started: takes back what PrepareToolkit() asked
+// of the environment, so that programs started from here (a browser for a
+// link) start as usual.
+void ToolkitStarted();
