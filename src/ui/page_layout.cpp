@@ -1,7 +1,22 @@
 #include "ui/page_layout.h"
 
 #include <wx/sizer.h>
+#include <wx/timer.h>
 #include <wx/window.h>
+
+namespace {
+
+class RefreshTimer : public wxTimer
+{
+public:
+    explicit RefreshTimer(std::function<void()> notify) : m_notify(std::move(notify)) {}
+    void Notify() override { m_notify(); }
+
+private:
+    std::function<void()> m_notify;
+};
+
+}  // namespace
 
 wxSizer* BrowseRow(wxWindow* previous, wxWindow* position, wxWindow* next)
 {
@@ -34,14 +49,34 @@ void FixSizeToFit(wxWindow* window, const wxSize& client)
     window->SetSizeHints(size, size);
 }
 
+DeferredRefresh::DeferredRefresh(wxWindow* window, std::function<void()> refresh)
+    : m_window(window), m_refresh(std::move(refresh))
+{
+}
+
+// The timer stops with it.
+DeferredRefresh::~DeferredRefresh() = default;
+
 void DeferredRefresh::Request()
 {
     if (m_pending)
         return;
     m_pending = true;
-    // Queued on the window itself, so it is dropped if the window goes first.
-    m_window->CallAfter([this] {
-        m_pending = false;
-        m_refresh();
-    });
+    auto since = std::chrono::steady_clock::now() - m_lastRun;
+    if (since >= kMinInterval)
+    {
+        // Queued on the window itself, so it is dropped if the window goes first.
+        m_window->CallAfter([this] { Run(); });
+        return;
+    }
+    if (!m_timer)
+        m_timer = std::make_unique<RefreshTimer>([this] { Run(); });
+    m_timer->StartOnce(static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(kMinInterval - since).count()));
+}
+
+void DeferredRefresh::Run()
+{
+    m_pending = false;
+    m_lastRun = std::chrono::steady_clock::now();
+    m_refresh();
 }

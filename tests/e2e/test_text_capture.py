@@ -28,6 +28,26 @@ class TextCapture(QuilloryTest):
         preview = q.text_boxes()[0]
         self.assertEqual(q.text_of(preview), "already there")
 
+    def test_the_timing_log_has_a_line_for_each_record_when_asked_for(self):
+        log = os.path.join(self.q.dir, "timing.log")
+        os.environ["QUILLORY_TIMING_LOG"] = log
+        try:
+            q = self.q.start()
+        finally:
+            del os.environ["QUILLORY_TIMING_LOG"]
+        for i in range(1, 4):
+            before = time.monotonic()
+            set_clipboard("timed %d" % i)
+            q.wait_label("You currently have %d items of text saved from the clipboard" % i)
+            waited = time.monotonic() - before
+        with open(log) as f:
+            lines = [line.split() for line in f.read().splitlines()]
+        self.assertEqual([kind for kind, _ in lines], ["text"] * 3)
+        # Microseconds from the change to the page, within what the test
+        # itself waited for the last one.
+        self.assertTrue(all(0 <= int(us) for _, us in lines))
+        self.assertLess(int(lines[-1][1]), waited * 1e6)
+
     def test_copy_back_puts_the_record_on_the_clipboard(self):
         q = self.q.start()
         for i, text in enumerate(["alpha", "beta\nwith a second line", "gamma \u20ac"], start=1):

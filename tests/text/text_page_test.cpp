@@ -1,5 +1,6 @@
 #include "gui_support.h"
 #include "text/text_page.h"
+#include "ui/page_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,9 @@ protected:
     void Add(const char* text)
     {
         m_page->AddText(MakeTextRecord(text));
-        Pump(1);  // the count label follows once queued events are handled
+        // The count label follows once queued events are handled, and at
+        // most every DeferredRefresh::kMinInterval.
+        Pump(static_cast<int>(DeferredRefresh::kMinInterval.count()) + 20);
     }
 
     wxFrame* m_frame = nullptr;
