@@ -1,5 +1,7 @@
 #include "ui/labels.h"
 
+#include "platform/label_font.h"
+
 #include <wx/dcclient.h>
 #include <wx/font.h>
 #include <wx/string.h>
@@ -7,8 +9,8 @@
 
 void SetLabelFont(wxWindow* label)
 {
-    label->SetFont(wxFont(10, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_LIGHT, false,
-                          wxEmptyString, wxFONTENCODING_DEFAULT));
+    ApplyFont(label, wxFont(10, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_LIGHT, false, wxEmptyString,
+                            wxFONTENCODING_DEFAULT));
 }
 
 wxString AsciiLabel(const std::string& text)
