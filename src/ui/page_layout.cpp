@@ -59,14 +59,20 @@ DeferredRefresh::~DeferredRefresh() = default;
 
 void DeferredRefresh::Request()
 {
+    ++m_asked;
     if (m_pending)
         return;
     m_pending = true;
+    // Queued on the window itself, so it is dropped if the window goes first.
+    m_window->CallAfter([this] { RunOrWait(); });
+}
+
+void DeferredRefresh::RunOrWait()
+{
     auto since = std::chrono::steady_clock::now() - m_lastRun;
-    if (since >= kMinInterval)
+    if (m_asked <= 1 || since >= kMinInterval)
     {
-        // Queued on the window itself, so it is dropped if the window goes first.
-        m_window->CallAfter([this] { Run(); });
+        Run();
         return;
     }
     if (!m_timer)
@@ -77,6 +83,7 @@ void DeferredRefresh::Request()
 void DeferredRefresh::Run()
 {
     m_pending = false;
+    m_asked = 0;
     m_lastRun = std::chrono::steady_clock::now();
     m_refresh();
 }

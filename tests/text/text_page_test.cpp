@@ -31,9 +31,7 @@ protected:
     void Add(const char* text)
     {
         m_page->AddText(MakeTextRecord(text));
-        // The count label follows once queued events are handled, and at
-        // most every DeferredRefresh::kMinInterval.
-        Pump(static_cast<int>(DeferredRefresh::kMinInterval.count()) + 20);
+        Pump(1);  // the count label follows once queued events are handled
     }
 
     wxFrame* m_frame = nullptr;
@@ -61,6 +59,20 @@ TEST_F(TextPageTest, LabelsFollowTheRecordsWithoutMovingTheView)
     Click(m_page, TextPage::ID_NEXT);
     EXPECT_EQ(Label("Currently viewing"), "Currently viewing #1");
     EXPECT_EQ(m_preview->GetValue(), "first");
+}
+
+TEST_F(TextPageTest, ACountLabelInABurstCatchesUpWithTheLastRecord)
+{
+    // Takes of several records each, faster than the label is redrawn: the
+    // label waits, and then names them all.
+    for (int take = 0; take < 5; ++take)
+    {
+        for (int i = 0; i < 3; ++i)
+            m_page->AddText(MakeTextRecord("burst " + std::to_string(take * 3 + i)));
+        Pump(5);
+    }
+    Pump(static_cast<int>(DeferredRefresh::kMinInterval.count()) * 2);
+    EXPECT_EQ(Label("You currently"), "You currently have 15 items of text saved from the clipboard");
 }
 
 TEST_F(TextPageTest, NextAndPreviousStopAtTheEnds)
