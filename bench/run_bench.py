@@ -274,7 +274,8 @@ def main():
                     "the bench's clipboard owner (bench/burst_owner.cpp), which answers at once and notes when its\n"
                     "text is asked for; the bursts come from the same owner, each change held for the whole\n"
                     "period. Memory is summed over the program's processes (CopyQ's server and its clipboard\n"
-                    "monitor). The ratio is CopyQ's median over Quillory's: above 1, Quillory takes less.\n\n"
+                    "monitor). The ratio is CopyQ's median over Quillory's: for times, memory and CPU above 1\n"
+                    "means Quillory takes less; for what was recorded, below 1 means CopyQ recorded less.\n\n"
                     % (copyq_version(), os.environ.get("PEER_REPETITIONS", "3")))
             f.write(peer_table[0])
 
