@@ -54,6 +54,9 @@ class Save(QuilloryTest):
         self.assertIn(os.path.join(q.dir, "manual-save"), message.name)
         self.assertIn("File exists", message.name)
         q.find_all("push button", "OK", root=q.app)[-1].queryAction().doAction(0)
+        # Keys reach the window only once the modal message box is gone.
+        wait_until(lambda: not q.find("label", prefix="2 records could not be saved", root=q.app),
+                   what="the message to close")
 
         # Only what failed is counted: here the folder, which has no stored copy.
         os.remove(os.path.join(q.dir, "manual-save"))
