@@ -61,20 +61,26 @@ struct Owner
         XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
     }
 
+    // Answers every request that has come.
+    void ServePending()
+    {
+        XFlush(display);
+        while (XPending(display))
+        {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == SelectionRequest)
+                Serve(event.xselectionrequest);
+        }
+        XFlush(display);
+    }
+
     // Answers requests until `deadline`, sleeping in poll() between them.
     void ServeUntil(Clock::time_point deadline)
     {
         for (;;)
         {
-            XFlush(display);
-            while (XPending(display))
-            {
-                XEvent event;
-                XNextEvent(display, &event);
-                if (event.type == SelectionRequest)
-                    Serve(event.xselectionrequest);
-            }
-            XFlush(display);
+            ServePending();
             auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
             if (left <= 0)
                 return;
@@ -124,15 +130,7 @@ int main(int argc, char** argv)
     // for the first text are answered meanwhile.
     for (;;)
     {
-        XFlush(owner.display);
-        while (XPending(owner.display))
-        {
-            XEvent event;
-            XNextEvent(owner.display, &event);
-            if (event.type == SelectionRequest)
-                owner.Serve(event.xselectionrequest);
-        }
-        XFlush(owner.display);
+        owner.ServePending();
         pollfd fds[2] = {{ConnectionNumber(owner.display), POLLIN, 0}, {0, POLLIN, 0}};
         poll(fds, 2, -1);
         if (fds[1].revents)

@@ -25,6 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import quillory_e2e as e  # noqa: E402
+from capture_bench import percentile  # noqa: E402
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 BURST_RATES = (50, 200, 1000, 0)
@@ -433,11 +434,6 @@ def reference_reader(build, results):
 
 
 # --- the table ---------------------------------------------------------------
-
-def percentile(values, p):
-    values = sorted(values)
-    return values[min(len(values) - 1, int(round(p / 100.0 * (len(values) - 1))))]
-
 
 def make_pictures(folder):
     paths = []

@@ -6,6 +6,7 @@
 #include "dialogs/license_dialog.h"
 #include "file/file_page.h"
 #include "image/image_page.h"
+#include "ui/callback_timer.h"
 #include "ui/page_layout.h"
 #include "platform/notebook_tabs.h"
 #include "platform/vanishing_window.h"
@@ -18,7 +19,6 @@
 #include <wx/msgdlg.h>
 #include <wx/notebook.h>
 #include <wx/sizer.h>
-#include <wx/timer.h>
 
 #include <algorithm>
 #include <functional>
@@ -30,17 +30,6 @@ namespace {
 const wxString kTextTab = wxString(' ', 16) + "Text" + wxString(' ', 16);
 const wxString kImagesTab = wxString(' ', 16) + "Images" + wxString(' ', 16);
 const wxString kFilesTab = wxString(' ', 16) + "Files" + wxString(' ', 17);
-
-// A timer that calls back, so the frame needs no timer event of its own.
-class OneShotTimer : public wxTimer
-{
-public:
-    explicit OneShotTimer(std::function<void()> notify) : m_notify(std::move(notify)) {}
-    void Notify() override { m_notify(); }
-
-private:
-    std::function<void()> m_notify;
-};
 
 constexpr long kFixedFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN;
 
@@ -130,7 +119,7 @@ void MainFrame::TakeRecordsSoon()
     // Too soon after the last take: wait, outside the event queue, so that
     // whatever else is waiting runs first. Later records join these.
     if (!m_takeTimer)
-        m_takeTimer = std::make_unique<OneShotTimer>([this] { TakeRecords(); });
+        m_takeTimer = std::make_unique<CallbackTimer>([this] { TakeRecords(); });
     m_takeTimer->StartOnce(static_cast<int>(wait.count()));
 }
 

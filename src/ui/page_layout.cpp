@@ -1,22 +1,9 @@
 #include "ui/page_layout.h"
 
+#include "ui/callback_timer.h"
+
 #include <wx/sizer.h>
-#include <wx/timer.h>
 #include <wx/window.h>
-
-namespace {
-
-class RefreshTimer : public wxTimer
-{
-public:
-    explicit RefreshTimer(std::function<void()> notify) : m_notify(std::move(notify)) {}
-    void Notify() override { m_notify(); }
-
-private:
-    std::function<void()> m_notify;
-};
-
-}  // namespace
 
 wxSizer* BrowseRow(wxWindow* previous, wxWindow* position, wxWindow* next)
 {
@@ -76,7 +63,7 @@ void DeferredRefresh::RunOrWait()
         return;
     }
     if (!m_timer)
-        m_timer = std::make_unique<RefreshTimer>([this] { Run(); });
+        m_timer = std::make_unique<CallbackTimer>([this] { Run(); });
     m_timer->StartOnce(static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(kMinInterval - since).count()));
 }
 
