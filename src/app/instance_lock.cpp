@@ -1,18 +1,22 @@
 #include "app/instance_lock.h"
 
+#include "app/program_paths.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+// An advisory lock on the folder itself.
+
 InstanceLock::~InstanceLock()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_held)
+        ::close(static_cast<int>(m_lock));
 }
 
 bool InstanceLock::Acquire(const std::filesystem::path& folder)
 {
-    if (m_fd >= 0)
+    if (m_held)
         return true;
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -22,6 +26,12 @@ bool InstanceLock::Acquire(const std::filesystem::path& folder)
         ::close(fd);
         return false;
     }
-    m_fd = fd;
+    m_lock = fd;
+    m_held = true;
     return true;
+}
+
+bool IsWritableFolder(const std::filesystem::path& folder)
+{
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 
 // One running program per program directory: two would share the
 // copied-files folder, and the first to exit would delete the other's
-// stored copies. The lock is an advisory lock on the folder itself, so it
-// creates nothing there and dies with the process.
+// stored copies. The lock creates nothing in the folder and dies with the
+// process.
 class InstanceLock
 {
 public:
@@ -18,5 +19,7 @@ public:
     bool Acquire(const std::filesystem::path& folder);
 
 private:
-    int m_fd = -1;
+    // The system's handle of what is held: a descriptor, or a handle.
+    std::intptr_t m_lock = 0;
+    bool m_held = false;
 };

@@ -15,10 +15,9 @@
 #include <wx/dialog.h>
 #include <wx/msgdlg.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 wxIMPLEMENT_APP(MainApp);
 
@@ -167,7 +166,7 @@ int MainApp::OnExit()
         // Threads still busy hold the inbox and the store: nothing may be
         // destroyed under them, and there is nothing left to wait for.
         std::fflush(nullptr);
-        ::_exit(0);
+        std::_Exit(0);
     }
     return wxApp::OnExit();
 }

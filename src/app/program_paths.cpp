@@ -1,7 +1,5 @@
 #include "app/program_paths.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -96,9 +94,4 @@ RecordPlaces PlacesFor(const fs::path& programDir, bool writable, const UserFold
     places.saveRoot = user.documents / "Quillory";
     places.lockFolder = cache;
     return places;
-}
-
-bool IsWritableFolder(const fs::path& folder)
-{
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }

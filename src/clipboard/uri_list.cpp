@@ -1,7 +1,5 @@
 #include "clipboard/uri_list.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -122,19 +120,11 @@ ParseFileUriList(std::string_view data, std::string_view hostName)
     return paths;
 }
 
-std::string LocalHostName()
-{
-    char name[HOST_NAME_MAX + 1] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return {};
-    return name;
-}
-
 std::string FileUri(const std::filesystem::path& path)
 {
     static const char kHex[] = "0123456789ABCDEF";
     std::string uri = "file://";
-    for (unsigned char c : path.native())
+    for (unsigned char c : path.u8string())
     {
         if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~')
             uri += static_cast<char>(c);

@@ -21,6 +21,3 @@ ParseFileUriList(std::string_view data, std::string_view hostName);
 // The file: URI of a local absolute path, every byte that is not plainly
 // safe percent-escaped, so any path survives the round trip.
 std::string FileUri(const std::filesystem::path& path);
-
-// This machine's host name, as file: URIs name it.
-std::string LocalHostName();

@@ -1,4 +1,4 @@
-#include "file/copy_file.h"
+#include "file/posix_file.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>

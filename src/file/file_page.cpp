@@ -143,7 +143,7 @@ void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
     // The path's own bytes: the box shows a path that is no UTF-8 only
     // approximately. The boxes are read-only, so they always show these.
     if (std::optional<size_t> index = m_browser->Current())
-        PutTextOnClipboard(m_files[*index].path.native());
+        PutTextOnClipboard(m_files[*index].path.u8string());
     else
         PutTextOnClipboard(m_originalLocationBox->GetValue().utf8_string());
 }
@@ -151,7 +151,7 @@ void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
 void FilePage::OnCopyStoredLocation(wxCommandEvent&)
 {
     if (std::optional<size_t> index = m_browser->Current())
-        PutTextOnClipboard(m_files[*index].storedCopy.native());
+        PutTextOnClipboard(m_files[*index].storedCopy.u8string());
     else
         PutTextOnClipboard(m_storedLocationBox->GetValue().utf8_string());
 }

@@ -1,5 +1,7 @@
 #include "file/stored_copies.h"
 
+#include "file/posix_file.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -95,6 +97,15 @@ std::pair<fs::path, std::string> ParentAndName(const fs::path& folder)
 
 }  // namespace
 
+struct StoredCopies::HeldFolder
+{
+    FileDescriptor fd;
+};
+
+StoredCopies::StoredCopies(fs::path folder) : m_folder(std::move(folder)) {}
+
+StoredCopies::~StoredCopies() = default;
+
 bool IsStorableName(const std::string& name)
 {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
@@ -133,7 +144,7 @@ bool StoredCopies::RemoveIfOurs(const fs::path& folder)
 
 bool StoredCopies::OpenFolder(int* error)
 {
-    if (m_dir.Valid())
+    if (m_dir)
         return true;
     if (m_disabled)
         return Fail(error, EEXIST);
@@ -146,8 +157,11 @@ bool StoredCopies::OpenFolder(int* error)
         int reason = errno;
         if (reason == EEXIST && Examine(m_folder) == Found::Ours)
         {
-            m_dir = FileDescriptor(::open(m_folder.c_str(), kDirectoryFlags));
-            return m_dir.Valid() || Fail(error, errno);
+            FileDescriptor fd(::open(m_folder.c_str(), kDirectoryFlags));
+            if (!fd.Valid())
+                return Fail(error, errno);
+            m_dir = std::make_unique<HeldFolder>(HeldFolder{std::move(fd)});
+            return true;
         }
         if (reason == EEXIST)
             m_disabled = true;
@@ -159,7 +173,7 @@ bool StoredCopies::OpenFolder(int* error)
     FileDescriptor mark(::openat(fd.Get(), kMark, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!mark.Valid() || !IsOurFolder(fd.Get()))
         return Fail(error, mark.Valid() ? EPERM : errno);
-    m_dir = std::move(fd);
+    m_dir = std::make_unique<HeldFolder>(HeldFolder{std::move(fd)});
     return true;
 }
 
@@ -179,14 +193,14 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
         return {};
 
     const std::string recordFolder = std::to_string(number);
-    if (::mkdirat(m_dir.Get(), recordFolder.c_str(), 0700) != 0 && errno != EEXIST)
+    if (::mkdirat(m_dir->fd.Get(), recordFolder.c_str(), 0700) != 0 && errno != EEXIST)
         return Fail(error, errno), fs::path();
-    FileDescriptor dir(::openat(m_dir.Get(), recordFolder.c_str(), kDirectoryFlags));
+    FileDescriptor dir(::openat(m_dir->fd.Get(), recordFolder.c_str(), kDirectoryFlags));
     if (!dir.Valid())
         return Fail(error, errno), fs::path();
 
     bool stored = false;
-    if (m_stored.count({sourceStatus.st_dev, sourceStatus.st_ino}))
+    if (m_stored.count({static_cast<std::uint64_t>(sourceStatus.st_dev), static_cast<std::uint64_t>(sourceStatus.st_ino)}))
     {
         // Already one of ours (a copy put back on the clipboard): the new
         // record shares its bytes.
@@ -198,6 +212,6 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
 
     struct stat copy;
     if (::fstatat(dir.Get(), name.c_str(), &copy, AT_SYMLINK_NOFOLLOW) == 0)
-        m_stored.insert({copy.st_dev, copy.st_ino});
+        m_stored.insert({static_cast<std::uint64_t>(copy.st_dev), static_cast<std::uint64_t>(copy.st_ino)});
     return m_folder / recordFolder / name;
 }

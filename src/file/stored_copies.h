@@ -1,12 +1,9 @@
 #pragma once
 
-#include "file/copy_file.h"
-
-#include <sys/types.h>
-
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -31,7 +28,10 @@ public:
         Taken     // anything else
     };
 
-    explicit StoredCopies(std::filesystem::path folder) : m_folder(std::move(folder)) {}
+    explicit StoredCopies(std::filesystem::path folder);
+    ~StoredCopies();
+    StoredCopies(const StoredCopies&) = delete;
+    StoredCopies& operator=(const StoredCopies&) = delete;
 
     static Found Examine(const std::filesystem::path& folder);
 
@@ -54,8 +54,14 @@ public:
 private:
     bool OpenFolder(int* error);
 
+    // The folder held open while the program writes into it; what that
+    // takes is the system's business.
+    struct HeldFolder;
+
     std::filesystem::path m_folder;
-    FileDescriptor m_dir;
+    std::unique_ptr<HeldFolder> m_dir;
     bool m_disabled = false;
-    std::set<std::pair<dev_t, ino_t>> m_stored;  // the files this run stored
+    // The files this run stored, by the system's identity of a file (device
+    // or volume, and the file's number on it).
+    std::set<std::pair<std::uint64_t, std::uint64_t>> m_stored;
 };

@@ -6,11 +6,13 @@
 #include <gdk/gdk.h>
 #endif
 
+#ifdef __WXGTK__
 namespace {
 
 bool g_setGlVariable = false;
 
 }  // namespace
+#endif
 
 void PrepareToolkit()
 {
@@ -24,7 +26,9 @@ void PrepareToolkit()
 
 void ToolkitStarted()
 {
+#ifdef __WXGTK__
     if (g_setGlVariable)
         unsetenv("GDK_GL");
     g_setGlVariable = false;
+#endif
 }

@@ -9,6 +9,8 @@
 #include "clipboard/uri_list.h"
 
 #include <gtk/gtk.h>
+#include <limits.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +18,15 @@
 #include <string_view>
 
 namespace {
+
+// This machine's host name, as file: URIs name it.
+std::string LocalHostName()
+{
+    char name[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
 
 // How long a read may take before a newer change starts another read
 // beside it: an owner that never answers must not hold up later changes.

@@ -6,6 +6,7 @@
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
+#include <wx/time.h>
 
 #include <cerrno>
 #include <cstring>
@@ -60,7 +61,7 @@ public:
 
     static std::string Describe(const fs::path& where, int error)
     {
-        return where.native() + ": " + std::strerror(error ? error : EIO);
+        return where.u8string() + ": " + std::strerror(error ? error : EIO);
     }
 
 private:
@@ -97,7 +98,7 @@ void SaveImages(const SaveJob& job, const fs::path& folder, Outcome& outcome, co
             FlattenOntoWhite(*image);
         if (!image || !image->SaveFile(out, wxBITMAP_TYPE_JPEG))
         {
-            outcome.Failed(1, path.native() + ": the image could not be encoded as JPEG");
+            outcome.Failed(1, path.u8string() + ": the image could not be encoded as JPEG");
             continue;
         }
         Bytes jpeg(out.GetSize());
@@ -119,7 +120,7 @@ void SaveFiles(const SaveJob& job, const fs::path& folder, Outcome& outcome, con
             outcome.Failed(1, "file record " + std::to_string(n) + " has no stored copy to save");
             continue;
         }
-        const fs::path path = folder / UniqueFileName(stored.filename().native(), used);
+        const fs::path path = folder / fs::u8path(UniqueFileName(stored.filename().u8string(), used));
         int error = 0;
         if (!CopyFileData(stored, path, stop, &error) && !Stopped(stop))
             outcome.Failed(path, error);
@@ -132,7 +133,7 @@ std::string TimeStampName(std::time_t when)
 {
     struct tm local;
     char text[32] = {};
-    if (::localtime_r(&when, &local))
+    if (wxLocaltime_r(&when, &local))
         std::strftime(text, sizeof text, "%d-%m-%y_%H-%M-%S", &local);
     return text;
 }
@@ -191,7 +192,7 @@ std::string UniqueFileName(const std::string& name, std::set<std::string>& used)
 std::string SaveFailureMessage(const SaveReport& report)
 {
     std::string records = report.failed == 1 ? "1 record" : std::to_string(report.failed) + " records";
-    return records + " could not be saved.\n\nSave folder: " + report.folder.native() +
+    return records + " could not be saved.\n\nSave folder: " + report.folder.u8string() +
            "\n\nFirst reason: " + report.firstReason;
 }
 

@@ -4,6 +4,7 @@
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
 #include "platform/clipboard_writer.h"
+#include "platform/memory.h"
 #include "platform/vanishing_window.h"
 
 #include <wx/app.h>
@@ -12,10 +13,6 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 wxBEGIN_EVENT_TABLE(TextSearch, wxFrame)
     EVT_BUTTON(TextSearch::ID_NEXT, TextSearch::OnNext)
@@ -73,13 +70,11 @@ TextSearch::TextSearch(TextRecords results)
 
 TextSearch::~TextSearch()
 {
-#ifdef __GLIBC__
     // The box's layout of a large match is many small blocks, which the
     // allocator keeps unless told to give them back; the box itself goes
     // after this body, so the trim comes later.
     if (wxTheApp)
-        wxTheApp->CallAfter([] { ::malloc_trim(0); });
-#endif
+        wxTheApp->CallAfter([] { ReturnFreedMemory(); });
 }
 
 void TextSearch::OnNext(wxCommandEvent&)

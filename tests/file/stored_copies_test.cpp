@@ -1,4 +1,6 @@
 #include "file/stored_copies.h"
+
+#include "file/posix_file.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,194 @@
+// The copied-files folder with Win32 calls. Folders here carry no owner
+// bits to check; the folder is ours when it is a real folder (no junction
+// or link) holding our mark, and nothing is ever followed through a
+// junction or link when it is removed.
+
+#include "file/stored_copies.h"
+
+#include "file/copy_file.h"
+#include "file/win32_file.h"
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const wchar_t kMark[] = L".quillory-stored-copies";
+
+bool Fail(int* error, int code)
+{
+    if (error)
+        *error = code;
+    return false;
+}
+
+bool IsRealFolder(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsOurFolder(const fs::path& folder)
+{
+    if (!IsRealFolder(::GetFileAttributesW(folder.c_str())))
+        return false;
+    DWORD mark = ::GetFileAttributesW((folder / kMark).c_str());
+    return mark != INVALID_FILE_ATTRIBUTES && !(mark & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+bool RemoveEntry(const fs::path& path, DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    // A junction or a link to a folder is removed as a folder, which
+    // removes the link and nothing it points to.
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return ::RemoveDirectoryW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    return ::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// Empties `folder`; the mark goes last, so that a removal cut short is
+// finished by the next start.
+bool EmptyFolder(const fs::path& folder, int depth = 0)
+{
+    if (depth > 64)
+        return false;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = ::FindFirstFileW((folder / L"*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    std::vector<std::pair<std::wstring, DWORD>> entries;
+    do
+    {
+        std::wstring name = entry.cFileName;
+        if (name != L"." && name != L".." && (depth > 0 || name != kMark))
+            entries.emplace_back(name, entry.dwFileAttributes);
+    } while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+
+    bool all = true;
+    for (const auto& [name, attributes] : entries)
+    {
+        fs::path path = folder / name;
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            all = EmptyFolder(path, depth + 1) && all;
+        all = RemoveEntry(path, attributes) && all;
+    }
+    return all;
+}
+
+}  // namespace
+
+struct StoredCopies::HeldFolder
+{
+};
+
+StoredCopies::StoredCopies(fs::path folder) : m_folder(std::move(folder)) {}
+
+StoredCopies::~StoredCopies() = default;
+
+bool IsStorableName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
+}
+
+StoredCopies::Found StoredCopies::Examine(const fs::path& folder)
+{
+    DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+    {
+        DWORD reason = ::GetLastError();
+        return reason == ERROR_FILE_NOT_FOUND || reason == ERROR_PATH_NOT_FOUND ? Found::Nothing : Found::Taken;
+    }
+    return IsOurFolder(folder) ? Found::Ours : Found::Taken;
+}
+
+bool StoredCopies::RemoveIfOurs(const fs::path& folder)
+{
+    switch (Examine(folder))
+    {
+    case Found::Nothing:
+        return true;
+    case Found::Taken:
+        return true;  // not ours: nothing of ours to remove
+    case Found::Ours:
+        break;
+    }
+    if (!EmptyFolder(folder))
+        return false;
+    ::DeleteFileW((folder / kMark).c_str());
+    return ::RemoveDirectoryW(folder.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool StoredCopies::OpenFolder(int* error)
+{
+    if (m_dir)
+        return true;
+    if (m_disabled)
+        return Fail(error, EEXIST);
+    std::error_code ec;
+    fs::create_directories(m_folder.parent_path(), ec);
+    if (!::CreateDirectoryW(m_folder.c_str(), nullptr))
+    {
+        DWORD reason = ::GetLastError();
+        if (reason == ERROR_ALREADY_EXISTS && Examine(m_folder) == Found::Ours)
+        {
+            m_dir = std::make_unique<HeldFolder>();
+            return true;
+        }
+        if (reason == ERROR_ALREADY_EXISTS)
+            m_disabled = true;
+        return Fail(error, ErrnoOf(reason));
+    }
+    Win32Handle mark(::CreateFileW((m_folder / kMark).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (!mark.Valid())
+        return Fail(error, ErrnoOf(::GetLastError()));
+    m_dir = std::make_unique<HeldFolder>();
+    return true;
+}
+
+fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const std::string& name,
+                             const std::atomic<bool>* stop, int* error)
+{
+    if (!IsStorableName(name))
+        return Fail(error, EINVAL), fs::path();
+    if (stop && stop->load(std::memory_order_relaxed))
+        return Fail(error, ECANCELED), fs::path();
+
+    std::optional<FileIdentity> sourceIdentity;
+    {
+        Win32Handle in(OpenFileForCopy(source));
+        if (!in.Valid())
+            return Fail(error, ErrnoOf(::GetLastError())), fs::path();
+        sourceIdentity = IdentityOf(in.Get());
+    }
+    if (!OpenFolder(error))
+        return {};
+
+    const fs::path recordFolder = m_folder / std::to_wstring(number);
+    if (!::CreateDirectoryW(recordFolder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        return Fail(error, ErrnoOf(::GetLastError())), fs::path();
+    if (!IsRealFolder(::GetFileAttributesW(recordFolder.c_str())))
+        return Fail(error, ENOTDIR), fs::path();
+    const fs::path copy = recordFolder / fs::u8path(name);
+
+    bool stored = false;
+    if (sourceIdentity && m_stored.count(*sourceIdentity))
+        // Already one of ours (a copy put back on the clipboard): the new
+        // record shares its bytes.
+        stored = ::CreateHardLinkW(copy.c_str(), source.c_str(), nullptr) != 0;
+    if (!stored && !CopyFileData(source, copy, stop, error))
+        return {};
+
+    Win32Handle made(::CreateFileW(copy.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   0, nullptr));
+    if (made.Valid())
+        if (std::optional<FileIdentity> identity = IdentityOf(made.Get()))
+            m_stored.insert(*identity);
+    return copy;
+}

@@ -1,0 +1,82 @@
+#include "platform/clipboard_writer.h"
+
+#include <wx/bitmap.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/mstream.h>
+
+#include <windows.h>
+
+namespace {
+
+wxCustomDataObject* Custom(const wxDataFormat& format, const void* data, size_t size)
+{
+    auto* object = new wxCustomDataObject(format);
+    object->SetData(size, data);
+    return object;
+}
+
+}  // namespace
+
+bool PutOnClipboard(wxDataObject* data)
+{
+    // Opening it twice is an error of the toolkit's; a second click while
+    // the first is still writing simply does nothing.
+    if (wxTheClipboard->IsOpened() || !wxTheClipboard->Open())
+    {
+        delete data;
+        return false;
+    }
+    bool put = wxTheClipboard->SetData(data);
+    wxTheClipboard->Close();
+    return put;
+}
+
+bool PutTextOnClipboard(const std::string& bytes)
+{
+    // As UTF-16 made here, so that line ends stay as they were recorded;
+    // Windows text ends at its first NUL, so a text holding one is cut
+    // there by whoever pastes it.
+    std::wstring text;
+    if (!bytes.empty())
+    {
+        int units = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        if (units <= 0)
+            return false;
+        text.resize(static_cast<size_t>(units));
+        ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), units);
+    }
+    return PutOnClipboard(Custom(wxDataFormat(wxDF_UNICODETEXT), text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+}
+
+bool PutFilesOnClipboard(const std::vector<std::filesystem::path>& files)
+{
+    auto* list = new wxFileDataObject();
+    for (const std::filesystem::path& file : files)
+        list->AddFile(wxString(file.c_str()));
+    // Explorer pastes a copy, never a move, of what is offered so.
+    const DWORD copy = DROPEFFECT_COPY;
+    auto* data = new wxDataObjectComposite();
+    data->Add(list, true);
+    data->Add(Custom(wxDataFormat(wxString("Preferred DropEffect")), &copy, sizeof copy));
+    return PutOnClipboard(data);
+}
+
+bool PutPngOnClipboard(const std::vector<unsigned char>& png)
+{
+    // Programs that take only bitmaps get the pixels, those that take PNG
+    // (and keep the transparency) the PNG itself.
+    wxImage image;
+    {
+        wxLogNull quiet;
+        wxMemoryInputStream in(png.data(), png.size());
+        if (!image.LoadFile(in, wxBITMAP_TYPE_PNG))
+            return false;
+    }
+    auto* data = new wxDataObjectComposite();
+    data->Add(new wxBitmapDataObject(wxBitmap(image)), true);
+    data->Add(Custom(wxDataFormat(wxString("PNG")), png.data(), png.size()));
+    return PutOnClipboard(data);
+}
