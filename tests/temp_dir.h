@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 // A fresh folder for one test, removed with everything in it afterwards.
@@ -11,8 +11,16 @@ class TempDir
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillory-test-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt)
+        {
+            std::filesystem::path candidate =
+                std::filesystem::temp_directory_path() / ("quillory-test-" + std::to_string(random() % 100000000));
+            std::error_code ec;
+            if (std::filesystem::create_directory(candidate, ec))
+                m_path = candidate;
+        }
     }
     ~TempDir()
     {
@@ -23,7 +31,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
-    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+    // `name` in UTF-8.
+    std::filesystem::path operator/(const std::string& name) const { return m_path / std::filesystem::u8path(name); }
 
 private:
     std::filesystem::path m_path;

@@ -13,18 +13,26 @@ public:
         const char* old = std::getenv("TZ");
         m_had = old != nullptr;
         m_old = old ? old : "";
-        ::setenv("TZ", zone, 1);
-        ::tzset();
+        Set(zone);
     }
-    ~ScopedTimeZone()
-    {
-        m_had ? ::setenv("TZ", m_old.c_str(), 1) : ::unsetenv("TZ");
-        ::tzset();
-    }
+    ~ScopedTimeZone() { Set(m_had ? m_old.c_str() : nullptr); }
     ScopedTimeZone(const ScopedTimeZone&) = delete;
     ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
 private:
+    static void Set(const char* zone)
+    {
+#ifdef _WIN32
+        // The C runtime's own form: a name and hours west of UTC.
+        std::string value = zone ? (std::string(zone) == "UTC" ? "UTC0" : zone) : "";
+        ::_putenv_s("TZ", value.c_str());
+        ::_tzset();
+#else
+        zone ? ::setenv("TZ", zone, 1) : ::unsetenv("TZ");
+        ::tzset();
+#endif
+    }
+
     bool m_had;
     std::string m_old;
 };

@@ -1,0 +1,162 @@
+"""The Windows program under Wine, on the test display: what is copied on the
+X side (through Wine's clipboard bridge) is recorded, saved with Ctrl+S beside
+the executable, and the stored copies are gone after exit.
+
+  test_windows.py path/to/quillory.exe
+
+Wine exposes no accessibility tree, so the window is driven with keys and the
+outcome read from the files the program writes.
+"""
+
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zlib
+from pathlib import Path
+from urllib.parse import quote
+
+EXE = Path(sys.argv.pop(1)).resolve() if len(sys.argv) > 1 else None
+WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
+SLOWDOWN = float(os.environ.get("QUILLORY_TEST_SLOWDOWN", "1"))
+
+
+def wine_environment():
+    env = dict(os.environ)
+    env.setdefault("WINEPREFIX", str(EXE.parent / "wine"))
+    env["WINEDEBUG"] = "-all"
+    # No prompt to install Mono or Gecko into a new prefix.
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    return env
+
+
+def png_of(width, height, seed):
+    """A PNG with every pixel its own colour."""
+    rows = b"".join(
+        b"\x00" + bytes((x * 7 + y * 13 + seed) % 256 for x in range(width * 3)) for y in range(height))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def wait_for(condition, seconds, what):
+    deadline = time.monotonic() + seconds * SLOWDOWN
+    while time.monotonic() < deadline:
+        if condition():
+            return
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def offer(data, target):
+    """Puts `data` on the X clipboard with xclip and waits until a reader has
+    asked for it."""
+    xclip = subprocess.Popen(["xclip", "-verbose", "-selection", "clipboard", "-t", target, "-i"],
+                             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    xclip.stdin.write(data)
+    xclip.stdin.close()
+    # xclip stays in the foreground with -verbose and says when it has
+    # answered a request; the reader's own read follows the bridge's.
+    seen = b""
+    deadline = time.monotonic() + 30 * SLOWDOWN
+    while b"request number 2" not in seen and time.monotonic() < deadline:
+        line = xclip.stdout.readline()
+        if not line:
+            break
+        seen += line
+    time.sleep(1.5 * SLOWDOWN)
+    return xclip
+
+
+class WindowsProgram(unittest.TestCase):
+    def setUp(self):
+        self.base = Path(tempfile.mkdtemp(prefix="quillory-windows-"))
+        # A program folder whose name is outside every ANSI code page.
+        self.folder = self.base / "Quillory – 記録"
+        self.folder.mkdir()
+        shutil.copy(EXE, self.folder / "quillory.exe")
+        self.env = wine_environment()
+        self.owners = []
+        self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.program = subprocess.Popen([WINE, str(self.folder / "quillory.exe")], cwd=self.folder, env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.window = None
+
+    def tearDown(self):
+        for owner in self.owners:
+            owner.kill()
+            owner.wait()
+        if self.program.poll() is None:
+            self.program.kill()
+        subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", "-k"], env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wm.terminate()
+        self.wm.wait()
+        shutil.rmtree(self.base, ignore_errors=True)
+
+    def find_window(self):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory$"],
+                               capture_output=True, text=True).stdout.split()
+        self.window = found[0] if found else None
+        return self.window is not None
+
+    def keys(self, *keys):
+        subprocess.run(["xdotool", "windowactivate", "--sync", self.window], check=True)
+        subprocess.run(["xdotool", "key", *keys], check=True)
+
+    def test_copies_are_recorded_saved_beside_the_program_and_gone_after_exit(self):
+        # The first start in a new Wine prefix makes the prefix first.
+        wait_for(self.find_window, 120, "the main window")
+        time.sleep(1)
+
+        text = "Grüße, 世界\r\nzweite Zeile\r\n".encode()
+        self.owners.append(offer(text, "UTF8_STRING"))
+
+        png = png_of(37, 23, 5)
+        self.owners.append(offer(png, "image/png"))
+
+        original = self.base / "naïve – 文件.bin"
+        content = b"first line\r\nsecond\x00\x1a third\n" + bytes(range(256))
+        original.write_bytes(content)
+        self.owners.append(offer(b"file://" + quote(str(original)).encode() + b"\r\n", "text/uri-list"))
+        copied = self.folder / "copied-files"
+        wait_for(lambda: (copied / "1" / original.name).is_file(), 20, "the stored copy")
+        self.assertEqual((copied / "1" / original.name).read_bytes(), content)
+
+        self.keys("ctrl+s")
+        manual = self.folder / "manual-save"
+        wait_for(lambda: manual.is_dir() and any(
+            (stamp / "files" / original.name).is_file() for stamp in manual.iterdir()), 20, "the save")
+        time.sleep(0.5 * SLOWDOWN)
+        stamps = [stamp for stamp in manual.iterdir() if stamp.is_dir()]
+        self.assertEqual(len(stamps), 1, stamps)
+        saved = stamps[0]
+        self.assertEqual(sorted(p.name for p in (saved / "text").iterdir()), ["1.txt"])
+        self.assertEqual((saved / "text" / "1.txt").read_bytes(), text)
+        jpegs = sorted((saved / "images").iterdir())
+        self.assertEqual([p.name for p in jpegs], ["1.jpg"])
+        jpeg = jpegs[0].read_bytes()
+        self.assertEqual(jpeg[:3], b"\xff\xd8\xff")
+        size = subprocess.run(["identify", "-format", "%wx%h", str(jpegs[0])], capture_output=True, text=True)
+        self.assertEqual(size.stdout, "37x23")
+        self.assertEqual((saved / "files" / original.name).read_bytes(), content)
+
+        # Exit with the File menu's own key; the stored copies go, the saves stay.
+        self.keys("alt+F4")
+        self.program.wait(timeout=30 * SLOWDOWN)
+        self.assertFalse(copied.exists())
+        self.assertTrue((saved / "files" / original.name).is_file())
+        self.assertEqual(original.read_bytes(), content)
+
+
+if __name__ == "__main__":
+    if not EXE or not EXE.is_file():
+        sys.exit("usage: test_windows.py path/to/quillory.exe")
+    unittest.main()
