@@ -36,6 +36,33 @@ bool SetDeleteOnClose(HANDLE file, bool remove)
 
 }  // namespace
 
+std::wstring Win32Path(const fs::path& path)
+{
+    std::wstring text = path.native();
+    constexpr size_t kOldLimit = 240;  // MAX_PATH, less room for a name inside
+    if (text.size() < kOldLimit || !path.is_absolute() || text.rfind(LR"(\\?\)", 0) == 0)
+        return text;
+    // The prefix turns off the conversions the shorter form gets, so the
+    // path must already be in the system's own form.
+    std::wstring full = path.lexically_normal().make_preferred().native();
+    if (full.rfind(LR"(\\)", 0) == 0)
+        return LR"(\\?\UNC\)" + full.substr(2);
+    return LR"(\\?\)" + full;
+}
+
+bool MakeFolders(const fs::path& folder)
+{
+    if (folder.empty())
+        return false;
+    DWORD attributes = ::GetFileAttributesW(Win32Path(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    fs::path parent = folder.parent_path();
+    if (parent != folder && !parent.empty() && !MakeFolders(parent))
+        return false;
+    return ::CreateDirectoryW(Win32Path(folder).c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 int ErrnoOf(DWORD error)
 {
     switch (error)
@@ -92,7 +119,7 @@ std::optional<FileIdentity> IdentityOf(HANDLE file)
 HANDLE OpenFileForCopy(const fs::path& path)
 {
     // Without FILE_FLAG_BACKUP_SEMANTICS a folder can't be opened at all.
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = ::CreateFileW(Win32Path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return file;
@@ -138,7 +165,7 @@ bool WriteThroughTemporary(const fs::path& destination, const std::function<bool
     for (int attempt = 0; attempt < 16 && !file.Valid(); ++attempt)
     {
         temporary = folder / (L".quillory-" + std::to_wstring(random() % 1000000000) + L".tmp");
-        file.Reset(::CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+        file.Reset(::CreateFileW(Win32Path(temporary).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid() && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS)
             return Fail(error, ErrnoOf(::GetLastError()));
@@ -151,14 +178,14 @@ bool WriteThroughTemporary(const fs::path& destination, const std::function<bool
     {
         int reason = ErrnoOf(::GetLastError());
         file.Reset();
-        ::DeleteFileW(temporary.c_str());
+        ::DeleteFileW(Win32Path(temporary).c_str());
         return Fail(error, reason);
     }
     if (!fill(file.Get()))
         return Fail(error, ::GetLastError() == ERROR_OPERATION_ABORTED ? ECANCELED : ErrnoOf(::GetLastError()));
     if (!SetDeleteOnClose(file.Get(), false))
         return Fail(error, ErrnoOf(::GetLastError()));
-    if (!::MoveFileExW(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (!::MoveFileExW(Win32Path(temporary).c_str(), Win32Path(destination).c_str(), MOVEFILE_REPLACE_EXISTING))
     {
         int reason = ErrnoOf(::GetLastError());
         SetDeleteOnClose(file.Get(), true);
@@ -177,7 +204,7 @@ bool CopyFileData(const fs::path& source, const fs::path& destination, const std
 
     // Writing a file over itself would lose it.
     {
-        Win32Handle existing(::CreateFileW(destination.c_str(), FILE_READ_ATTRIBUTES,
+        Win32Handle existing(::CreateFileW(Win32Path(destination).c_str(), FILE_READ_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (existing.Valid() && IdentityOf(existing.Get()) == IdentityOf(in.Get()))

@@ -26,7 +26,7 @@ FileStatus StatusOf(const fs::path& path)
 {
     FileStatus status;
     // Opened, so that a link is followed to the file itself.
-    Win32Handle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+    Win32Handle file(::CreateFileW(Win32Path(path).c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
@@ -43,7 +43,5 @@ bool MakePrivateFolder(const fs::path& folder)
 {
     // The folder takes the permissions of the folder above it, as
     // everything the user makes there does.
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    return fs::is_directory(folder, ec);
+    return MakeFolders(folder);
 }

@@ -33,21 +33,21 @@ bool IsRealFolder(DWORD attributes)
 
 bool IsOurFolder(const fs::path& folder)
 {
-    if (!IsRealFolder(::GetFileAttributesW(folder.c_str())))
+    if (!IsRealFolder(::GetFileAttributesW(Win32Path(folder).c_str())))
         return false;
-    DWORD mark = ::GetFileAttributesW((folder / kMark).c_str());
+    DWORD mark = ::GetFileAttributesW(Win32Path(folder / kMark).c_str());
     return mark != INVALID_FILE_ATTRIBUTES && !(mark & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
 bool RemoveEntry(const fs::path& path, DWORD attributes)
 {
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        ::SetFileAttributesW(Win32Path(path).c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     // A junction or a link to a folder is removed as a folder, which
     // removes the link and nothing it points to.
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return ::RemoveDirectoryW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
-    return ::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+        return ::RemoveDirectoryW(Win32Path(path).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    return ::DeleteFileW(Win32Path(path).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 // Empties `folder`; the mark goes last, so that a removal cut short is
@@ -57,7 +57,7 @@ bool EmptyFolder(const fs::path& folder, int depth = 0)
     if (depth > 64)
         return false;
     WIN32_FIND_DATAW entry;
-    HANDLE find = ::FindFirstFileW((folder / L"*").c_str(), &entry);
+    HANDLE find = ::FindFirstFileW(Win32Path(folder / L"*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE)
         return ::GetLastError() == ERROR_FILE_NOT_FOUND;
     std::vector<std::pair<std::wstring, DWORD>> entries;
@@ -97,7 +97,7 @@ bool IsStorableName(const std::string& name)
 
 StoredCopies::Found StoredCopies::Examine(const fs::path& folder)
 {
-    DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    DWORD attributes = ::GetFileAttributesW(Win32Path(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
     {
         DWORD reason = ::GetLastError();
@@ -119,8 +119,8 @@ bool StoredCopies::RemoveIfOurs(const fs::path& folder)
     }
     if (!EmptyFolder(folder))
         return false;
-    ::DeleteFileW((folder / kMark).c_str());
-    return ::RemoveDirectoryW(folder.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    ::DeleteFileW(Win32Path(folder / kMark).c_str());
+    return ::RemoveDirectoryW(Win32Path(folder).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 bool StoredCopies::OpenFolder(int* error)
@@ -129,9 +129,8 @@ bool StoredCopies::OpenFolder(int* error)
         return true;
     if (m_disabled)
         return Fail(error, EEXIST);
-    std::error_code ec;
-    fs::create_directories(m_folder.parent_path(), ec);
-    if (!::CreateDirectoryW(m_folder.c_str(), nullptr))
+    MakeFolders(m_folder.parent_path());
+    if (!::CreateDirectoryW(Win32Path(m_folder).c_str(), nullptr))
     {
         DWORD reason = ::GetLastError();
         if (reason == ERROR_ALREADY_EXISTS && Examine(m_folder) == Found::Ours)
@@ -143,7 +142,7 @@ bool StoredCopies::OpenFolder(int* error)
             m_disabled = true;
         return Fail(error, ErrnoOf(reason));
     }
-    Win32Handle mark(::CreateFileW((m_folder / kMark).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    Win32Handle mark(::CreateFileW(Win32Path(m_folder / kMark).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!mark.Valid())
         return Fail(error, ErrnoOf(::GetLastError()));
@@ -170,9 +169,9 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
         return {};
 
     const fs::path recordFolder = m_folder / std::to_wstring(number);
-    if (!::CreateDirectoryW(recordFolder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!::CreateDirectoryW(Win32Path(recordFolder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
         return Fail(error, ErrnoOf(::GetLastError())), fs::path();
-    if (!IsRealFolder(::GetFileAttributesW(recordFolder.c_str())))
+    if (!IsRealFolder(::GetFileAttributesW(Win32Path(recordFolder).c_str())))
         return Fail(error, ENOTDIR), fs::path();
     const fs::path copy = recordFolder / fs::u8path(name);
 
@@ -180,11 +179,11 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
     if (sourceIdentity && m_stored.count(*sourceIdentity))
         // Already one of ours (a copy put back on the clipboard): the new
         // record shares its bytes.
-        stored = ::CreateHardLinkW(copy.c_str(), source.c_str(), nullptr) != 0;
+        stored = ::CreateHardLinkW(Win32Path(copy).c_str(), Win32Path(source).c_str(), nullptr) != 0;
     if (!stored && !CopyFileData(source, copy, stop, error))
         return {};
 
-    Win32Handle made(::CreateFileW(copy.c_str(), FILE_READ_ATTRIBUTES,
+    Win32Handle made(::CreateFileW(Win32Path(copy).c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    0, nullptr));
     if (made.Valid())

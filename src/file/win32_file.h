@@ -8,7 +8,15 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <utility>
+
+// `path` as the wide-character calls take it: absolute paths longer than
+// the old limit of 260 characters get the prefix that lifts it.
+std::wstring Win32Path(const std::filesystem::path& path);
+
+// Makes `folder` and every missing folder above it, long paths included.
+bool MakeFolders(const std::filesystem::path& folder);
 
 // The errno value that says what a Win32 error code says, for messages
 // that are the same on every system.

@@ -46,6 +46,15 @@ def png_of(width, height, seed):
             chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
+def bmp_of(width, height):
+    """A 24-bit bottom-up BMP file, as image programs write them."""
+    stride = (width * 3 + 3) // 4 * 4
+    rows = b"".join(bytes((x * 11 + y * 5) % 256 for x in range(width * 3)).ljust(stride, b"\0")
+                    for y in range(height))
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(rows), 0, 0, 14 + len(header)) + header + rows
+
+
 def wait_for(condition, seconds, what):
     deadline = time.monotonic() + seconds * SLOWDOWN
     while time.monotonic() < deadline:
@@ -93,6 +102,7 @@ class WindowsProgram(unittest.TestCase):
         for owner in self.owners:
             owner.kill()
             owner.wait()
+            owner.stdout.close()
         if self.program.poll() is None:
             self.program.kill()
         subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", "-k"], env=self.env,
@@ -122,6 +132,10 @@ class WindowsProgram(unittest.TestCase):
         png = png_of(37, 23, 5)
         self.owners.append(offer(png, "image/png"))
 
+        # Offered as a bitmap only: Wine gives it to Windows programs as a
+        # DIB, which the system renders for the program.
+        self.owners.append(offer(bmp_of(29, 17), "image/bmp"))
+
         original = self.base / "naïve – 文件.bin"
         content = b"first line\r\nsecond\x00\x1a third\n" + bytes(range(256))
         original.write_bytes(content)
@@ -141,11 +155,11 @@ class WindowsProgram(unittest.TestCase):
         self.assertEqual(sorted(p.name for p in (saved / "text").iterdir()), ["1.txt"])
         self.assertEqual((saved / "text" / "1.txt").read_bytes(), text)
         jpegs = sorted((saved / "images").iterdir())
-        self.assertEqual([p.name for p in jpegs], ["1.jpg"])
-        jpeg = jpegs[0].read_bytes()
-        self.assertEqual(jpeg[:3], b"\xff\xd8\xff")
-        size = subprocess.run(["identify", "-format", "%wx%h", str(jpegs[0])], capture_output=True, text=True)
-        self.assertEqual(size.stdout, "37x23")
+        self.assertEqual([p.name for p in jpegs], ["1.jpg", "2.jpg"])
+        for jpeg, size in zip(jpegs, ["37x23", "29x17"]):
+            self.assertEqual(jpeg.read_bytes()[:3], b"\xff\xd8\xff")
+            found = subprocess.run(["identify", "-format", "%wx%h", str(jpeg)], capture_output=True, text=True)
+            self.assertEqual(found.stdout, size)
         self.assertEqual((saved / "files" / original.name).read_bytes(), content)
 
         # Exit with the File menu's own key; the stored copies go, the saves stay.

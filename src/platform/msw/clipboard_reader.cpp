@@ -7,6 +7,9 @@
 #include "platform/clipboard_reader.h"
 
 #include <wx/app.h>
+#include <wx/image.h>
+#include <wx/log.h>
+#include <wx/mstream.h>
 
 #include <windows.h>
 #include <shellapi.h>
@@ -22,6 +25,9 @@ namespace {
 // Anything larger is not taken from the clipboard at all.
 constexpr SIZE_T kMaxBytes = SIZE_T(512) << 20;
 constexpr size_t kMaxFiles = 100000;
+// The capture's own bounds for a picture, checked before any pixel memory.
+constexpr long long kMaxSide = 65535;
+constexpr long long kMaxPixels = 64LL << 20;
 
 // Another program may have the clipboard open for a moment when it
 // changes: the read is tried again this often, this many times.
@@ -113,21 +119,57 @@ std::optional<std::string> ReadText()
     return utf8;
 }
 
-// A device-independent bitmap, made a BMP file by the file header it
-// lacks, for the image decoder to check and read.
-Bytes ReadDib()
+// A bitmap as Windows itself renders it (from whatever DIB form the owner
+// gave), as 32-bit pixels, encoded as PNG for the capture thread: the
+// owner's bytes are read by the system, never by a parser of our own.
+Bytes ReadBitmap()
 {
-    Bytes dib = ReadFormat(CF_DIB);
-    if (dib.size() < sizeof(BITMAPINFOHEADER))
+    auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
+    BITMAP info;
+    if (!bitmap || ::GetObjectW(bitmap, sizeof info, &info) != sizeof info)
         return {};
-    Bytes file(14, 0);
-    std::uint32_t total = static_cast<std::uint32_t>(dib.size() + 14);
-    file[0] = 'B';
-    file[1] = 'M';
-    std::memcpy(&file[2], &total, 4);
-    // The pixels' offset is the decoder's to work out from the header.
-    file.insert(file.end(), dib.begin(), dib.end());
-    return file;
+    const long long width = info.bmWidth, height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+        return {};
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = static_cast<LONG>(width);
+    format.bmiHeader.biHeight = -static_cast<LONG>(height);  // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<unsigned char> pixels(static_cast<size_t>(width * height * 4));
+    HDC screen = ::GetDC(nullptr);
+    int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &format, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (rows != height)
+        return {};
+
+    wxImage image(static_cast<int>(width), static_cast<int>(height), false);
+    unsigned char* rgb = image.GetData();
+    // The fourth byte is alpha only where some program set it; all zero
+    // means an opaque picture.
+    bool anyAlpha = false;
+    for (size_t i = 3; i < pixels.size() && !anyAlpha; i += 4)
+        anyAlpha = pixels[i] != 0;
+    if (anyAlpha)
+        image.InitAlpha();
+    unsigned char* alpha = anyAlpha ? image.GetAlpha() : nullptr;
+    for (size_t p = 0, count = pixels.size() / 4; p < count; ++p)
+    {
+        rgb[3 * p] = pixels[4 * p + 2];
+        rgb[3 * p + 1] = pixels[4 * p + 1];
+        rgb[3 * p + 2] = pixels[4 * p];
+        if (alpha)
+            alpha[p] = pixels[4 * p + 3];
+    }
+    wxLogNull quiet;
+    wxMemoryOutputStream out;
+    if (!image.SaveFile(out, wxBITMAP_TYPE_PNG))
+        return {};
+    Bytes png(out.GetSize());
+    out.CopyTo(png.data(), png.size());
+    return png;
 }
 
 ClipSnapshot ReadOpenClipboard()
@@ -145,9 +187,9 @@ ClipSnapshot ReadOpenClipboard()
     if (kPng && ::IsClipboardFormatAvailable(kPng))
         if (Bytes png = ReadFormat(kPng); !png.empty())
             return ClipSnapshot::OfImage(std::move(png));
-    if (::IsClipboardFormatAvailable(CF_DIB))
-        if (Bytes bmp = ReadDib(); !bmp.empty())
-            return ClipSnapshot::OfImage(std::move(bmp));
+    if (::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_DIB))
+        if (Bytes png = ReadBitmap(); !png.empty())
+            return ClipSnapshot::OfImage(std::move(png));
     return ClipSnapshot::Nothing();
 }
 
