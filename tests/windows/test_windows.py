@@ -9,6 +9,7 @@ outcome read from the files the program writes.
 """
 
 import os
+import select
 import shutil
 import struct
 import subprocess
@@ -75,13 +76,21 @@ def offer(data, target):
     # answered a request; the reader's own read follows the bridge's.
     seen = b""
     deadline = time.monotonic() + 30 * SLOWDOWN
-    while b"request number 2" not in seen and time.monotonic() < deadline:
-        line = xclip.stdout.readline()
-        if not line:
-            break
-        seen += line
+    while b"request number 2" not in seen:
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([xclip.stdout], [], [], left)[0]:
+            raise AssertionError("nobody asked for the offered " + target)
+        chunk = os.read(xclip.stdout.fileno(), 4096)
+        if not chunk:
+            raise AssertionError("xclip ended: " + seen.decode(errors="replace"))
+        seen += chunk
     time.sleep(1.5 * SLOWDOWN)
     return xclip
+
+
+def clipboard(target):
+    return subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], capture_output=True,
+                          timeout=10).stdout
 
 
 class WindowsProgram(unittest.TestCase):
@@ -92,24 +101,64 @@ class WindowsProgram(unittest.TestCase):
         self.folder.mkdir()
         shutil.copy(EXE, self.folder / "quillory.exe")
         self.env = wine_environment()
+        # A Wine server left from an earlier run may serve another display.
+        self.wineserver("-k")
+        self.wineserver("-w")
         self.owners = []
         self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.program = subprocess.Popen([WINE, str(self.folder / "quillory.exe")], cwd=self.folder, env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.program = None
         self.window = None
 
     def tearDown(self):
+        if self._outcome.result.failures or self._outcome.result.errors:
+            subprocess.run(["import", "-window", "root", str(EXE.parent / ("failed-" + self._testMethodName + ".png"))])
         for owner in self.owners:
             owner.kill()
             owner.wait()
             owner.stdout.close()
-        if self.program.poll() is None:
+        if self.program and self.program.poll() is None:
             self.program.kill()
-        subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", "-k"], env=self.env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wineserver("-k")
         self.wm.terminate()
         self.wm.wait()
         shutil.rmtree(self.base, ignore_errors=True)
+
+    def wineserver(self, *arguments):
+        subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", *arguments], env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+    # Where the controls are in the window's client area, as the program lays
+    # them out on this display (Wine draws no accessibility tree to ask).
+    TABS = {"Text": (85, 28), "Images": (257, 28), "Files": (431, 28)}
+    NEXT = (464, 90)
+    COPY_BACK = {"Text": (275, 351), "Images": (275, 349), "Files": (275, 310)}
+
+    def click(self, position):
+        subprocess.run(["xdotool", "mousemove", "--window", self.window, str(position[0]), str(position[1]),
+                        "click", "1"], check=True)
+        time.sleep(0.5 * SLOWDOWN)
+
+    def copy_back(self, tab, steps=1):
+        """Shows record number `steps` of `tab` and puts it back on the clipboard."""
+        self.click(self.TABS[tab])
+        for _ in range(steps):
+            self.click(self.NEXT)
+        self.click(self.COPY_BACK[tab])
+        time.sleep(1 * SLOWDOWN)
+
+    def start(self):
+        self.program = subprocess.Popen([WINE, str(self.folder / "quillory.exe")], cwd=self.folder, env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(self.find_window, 120, "the main window")
+        time.sleep(1)
+
+    def record_a_file(self, name="report.txt"):
+        original = self.base / name
+        original.write_bytes(b"stored while the program runs")
+        self.owners.append(offer(b"file://" + quote(str(original)).encode() + b"\r\n", "text/uri-list"))
+        stored = self.folder / "copied-files" / "1" / name
+        wait_for(stored.is_file, 20, "the stored copy")
+        return stored
 
     def find_window(self):
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory$"],
@@ -122,9 +171,7 @@ class WindowsProgram(unittest.TestCase):
         subprocess.run(["xdotool", "key", *keys], check=True)
 
     def test_copies_are_recorded_saved_beside_the_program_and_gone_after_exit(self):
-        # The first start in a new Wine prefix makes the prefix first.
-        wait_for(self.find_window, 120, "the main window")
-        time.sleep(1)
+        self.start()
 
         text = "Grüße, 世界\r\nzweite Zeile\r\n".encode()
         self.owners.append(offer(text, "UTF8_STRING"))
@@ -162,12 +209,67 @@ class WindowsProgram(unittest.TestCase):
             self.assertEqual(found.stdout, size)
         self.assertEqual((saved / "files" / original.name).read_bytes(), content)
 
+        # Back on the clipboard, as X programs get it through the bridge (which
+        # turns CRLF into LF for them).
+        self.copy_back("Text")
+        self.assertEqual(clipboard("UTF8_STRING"), text.replace(b"\r\n", b"\n"))
+        self.copy_back("Images")
+        self.assertIn("image/png", clipboard("TARGETS").decode().split())
+        self.assertEqual(clipboard("image/png"), png)
+        self.copy_back("Files")
+        targets = clipboard("TARGETS").decode().split()
+        self.assertIn("text/uri-list", targets)
+        self.assertIn("Preferred", targets)  # "Preferred DropEffect", split at its space
+
         # Exit with the File menu's own key; the stored copies go, the saves stay.
         self.keys("alt+F4")
         self.program.wait(timeout=30 * SLOWDOWN)
         self.assertFalse(copied.exists())
         self.assertTrue((saved / "files" / original.name).is_file())
         self.assertEqual(original.read_bytes(), content)
+
+
+    def test_every_way_out_removes_the_stored_copies(self):
+        for way_out in ("menu", "close box"):
+            with self.subTest(way_out):
+                self.start()
+                stored = self.record_a_file()
+                if way_out == "menu":
+                    self.keys("alt+f")
+                    time.sleep(0.5 * SLOWDOWN)
+                    self.keys("x")
+                else:
+                    subprocess.run(["wmctrl", "-c", "Quillory"], check=True)
+                self.program.wait(timeout=30 * SLOWDOWN)
+                self.assertFalse(stored.parent.parent.exists())
+
+    def test_a_killed_run_is_cleaned_up_by_the_next_and_a_second_one_leaves(self):
+        self.start()
+        stored = self.record_a_file()
+        self.wineserver("-k")
+        self.program.wait(timeout=30 * SLOWDOWN)
+        self.assertTrue(stored.is_file())
+
+        # Nothing on the clipboard for the next start to record again.
+        for owner in self.owners:
+            owner.kill()
+            owner.wait()
+        self.start()
+        wait_for(lambda: not stored.parent.parent.exists(), 10, "the old copies to go")
+        stored = self.record_a_file("second.txt")
+        first = self.program
+        # A second program in the same folder says so and leaves the first's
+        # copies alone.
+        second = subprocess.Popen([WINE, str(self.folder / "quillory.exe")], cwd=self.folder, env=self.env,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory$"],
+                                        capture_output=True, text=True).stdout.split() != [self.window],
+                 30, "the second program's message")
+        time.sleep(1 * SLOWDOWN)
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        second.wait(timeout=30 * SLOWDOWN)
+        self.assertIsNone(first.poll())
+        self.assertTrue(stored.is_file())
 
 
 if __name__ == "__main__":

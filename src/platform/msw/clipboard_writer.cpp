@@ -75,8 +75,11 @@ bool PutPngOnClipboard(const std::vector<unsigned char>& png)
         if (!image.LoadFile(in, wxBITMAP_TYPE_PNG))
             return false;
     }
+    // The PNG is the preferred form: the toolkit takes any data object whose
+    // preferred form is a bitmap for a bitmap object alone, and a composite
+    // so taken crashes it.
     auto* data = new wxDataObjectComposite();
-    data->Add(new wxBitmapDataObject(wxBitmap(image)), true);
-    data->Add(Custom(wxDataFormat(wxString("PNG")), png.data(), png.size()));
+    data->Add(Custom(wxDataFormat(wxString("PNG")), png.data(), png.size()), true);
+    data->Add(new wxBitmapDataObject(wxBitmap(image)));
     return PutOnClipboard(data);
 }
