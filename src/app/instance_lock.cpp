@@ -1,7 +1,5 @@
 #include "app/instance_lock.h"
 
-#include "app/program_paths.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -29,9 +27,4 @@ bool InstanceLock::Acquire(const std::filesystem::path& folder)
     m_lock = fd;
     m_held = true;
     return true;
-}
-
-bool IsWritableFolder(const std::filesystem::path& folder)
-{
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }

@@ -3,8 +3,6 @@
 
 #include "app/instance_lock.h"
 
-#include "app/program_paths.h"
-
 #include <windows.h>
 
 #include <string>
@@ -53,17 +51,5 @@ bool InstanceLock::Acquire(const std::filesystem::path& folder)
     }
     m_lock = reinterpret_cast<std::intptr_t>(mutex);
     m_held = true;
-    return true;
-}
-
-bool IsWritableFolder(const std::filesystem::path& folder)
-{
-    // Access bits don't tell on Windows: only a file made there does.
-    std::filesystem::path probe = folder / L".quillory-write-test";
-    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return ::GetLastError() == ERROR_FILE_EXISTS;
-    ::CloseHandle(file);
     return true;
 }

@@ -1,10 +1,6 @@
 #include "app/program_paths.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
-#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -49,33 +45,6 @@ fs::path DocumentsFolderFrom(const std::string& userDirs, const fs::path& home)
             return value;
     }
     return {};
-}
-
-UserFolders CurrentUserFolders()
-{
-    UserFolders user;
-    auto absolute = [](const char* name) -> fs::path {
-        const char* value = std::getenv(name);
-        return value && value[0] == '/' ? fs::path(value) : fs::path();
-    };
-    user.home = absolute("HOME");
-    user.cache = absolute("XDG_CACHE_HOME");
-    if (user.cache.empty() && !user.home.empty())
-        user.cache = user.home / ".cache";
-
-    fs::path config = absolute("XDG_CONFIG_HOME");
-    if (config.empty() && !user.home.empty())
-        config = user.home / ".config";
-    if (!config.empty())
-    {
-        std::ifstream in(config / "user-dirs.dirs");
-        user.documents = DocumentsFolderFrom(
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), user.home);
-    }
-    std::error_code ec;
-    if (user.documents.empty() && !user.home.empty())
-        user.documents = fs::is_directory(user.home / "Documents", ec) ? user.home / "Documents" : user.home;
-    return user;
 }
 
 RecordPlaces PlacesFor(const fs::path& programDir, bool writable, const UserFolders& user)

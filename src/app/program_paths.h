@@ -8,7 +8,8 @@
 // Portable use: when the folder of the executable is the user's own, and
 // writable, and no system folder, everything lives below it, so that
 // several copies of the program never meet. Installed use (the executable
-// in /usr/bin, /usr/local/bin, /opt...): the desktop's conventions, so that
+// in /usr/bin, /usr/local/bin, /opt..., or any folder the user can't write,
+// as Program Files on Windows): the desktop's conventions, so that
 // each user of the machine has records of their own and finds their saves.
 
 // The folder that holds the executable named by `executablePath`. A bare
@@ -27,7 +28,9 @@ struct UserFolders
     std::filesystem::path documents;  // XDG_DOCUMENTS_DIR of user-dirs.dirs, else ~/Documents, else ~
 };
 
-// Reads them from the environment and ~/.config/user-dirs.dirs.
+// Reads them from the environment and ~/.config/user-dirs.dirs; on
+// Windows they are the profile, the local application data and the
+// documents folder as the system names them.
 UserFolders CurrentUserFolders();
 
 // The documents folder from the text of a user-dirs.dirs file; empty when

@@ -171,3 +171,22 @@ TEST(FileSystemWindows, StatusAndWritableFolders)
     EXPECT_FALSE(IsWritableFolder(dir / "missing"));
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{kWideName});
 }
+
+TEST(ProgramPlacesWindows, AFolderTheUserCantWriteSendsRecordsToTheirOwnFolders)
+{
+    UserFolders user = CurrentUserFolders();
+    ASSERT_FALSE(user.cache.empty());
+    ASSERT_FALSE(user.documents.empty());
+    EXPECT_TRUE(user.cache.is_absolute());
+
+    TempDir dir;
+    RecordPlaces portable = PlacesFor(dir.Path(), IsWritableFolder(dir.Path()), user);
+    EXPECT_FALSE(portable.installed);
+    EXPECT_EQ(portable.copiedFiles, dir / "copied-files");
+    EXPECT_EQ(portable.saveRoot, dir.Path());
+
+    RecordPlaces installed = PlacesFor(dir / "Program Files", false, user);
+    EXPECT_TRUE(installed.installed);
+    EXPECT_EQ(installed.copiedFiles, user.cache / "quillory" / "copied-files");
+    EXPECT_EQ(installed.saveRoot, user.documents / "Quillory");
+}
