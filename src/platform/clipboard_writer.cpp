@@ -3,7 +3,6 @@
 #include "clipboard/clip_text.h"
 #include "clipboard/uri_list.h"
 
-#include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 
 namespace {
@@ -16,20 +15,6 @@ wxCustomDataObject* Custom(const char* format, const void* data, size_t size)
 }
 
 }  // namespace
-
-bool PutOnClipboard(wxDataObject* data)
-{
-    // Opening it twice is an error of the toolkit's; a second click while
-    // the first is still writing simply does nothing.
-    if (wxTheClipboard->IsOpened() || !wxTheClipboard->Open())
-    {
-        delete data;
-        return false;
-    }
-    wxTheClipboard->SetData(data);
-    wxTheClipboard->Close();
-    return true;
-}
 
 bool PutTextOnClipboard(const std::string& bytes)
 {

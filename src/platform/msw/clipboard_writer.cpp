@@ -1,7 +1,6 @@
 #include "platform/clipboard_writer.h"
 
 #include <wx/bitmap.h>
-#include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/image.h>
 #include <wx/log.h>
@@ -19,20 +18,6 @@ wxCustomDataObject* Custom(const wxDataFormat& format, const void* data, size_t 
 }
 
 }  // namespace
-
-bool PutOnClipboard(wxDataObject* data)
-{
-    // Opening it twice is an error of the toolkit's; a second click while
-    // the first is still writing simply does nothing.
-    if (wxTheClipboard->IsOpened() || !wxTheClipboard->Open())
-    {
-        delete data;
-        return false;
-    }
-    bool put = wxTheClipboard->SetData(data);
-    wxTheClipboard->Close();
-    return put;
-}
 
 bool PutTextOnClipboard(const std::string& bytes)
 {

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <system_error>
-
 namespace fs = std::filesystem;
 
 fs::path ExecutablePath(const fs::path& fallback)
@@ -20,20 +18,4 @@ fs::path ExecutablePath(const fs::path& fallback)
             return fallback;
         buffer.resize(buffer.size() * 2);
     }
-}
-
-fs::path FindProgramFile(const fs::path& relative, const std::string& installedName)
-{
-    std::error_code ec;
-    if (fs::is_regular_file(relative, ec))
-        return relative;
-    const fs::path executable = ExecutablePath();
-    if (!executable.empty())
-    {
-        const fs::path folder = executable.parent_path();
-        for (const fs::path& candidate : {folder / relative, folder / fs::u8path(installedName)})
-            if (fs::is_regular_file(candidate, ec))
-                return candidate;
-    }
-    return relative;
 }
