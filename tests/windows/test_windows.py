@@ -93,7 +93,24 @@ def clipboard(target):
                           timeout=10).stdout
 
 
+def window_manager_running():
+    check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True)
+    return "window id" in check.stdout
+
+
 class WindowsProgram(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        # One window manager for all the tests: windows are activated
+        # through it.
+        cls.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(window_manager_running, 20, "the window manager")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wm.terminate()
+        cls.wm.wait()
+
     def setUp(self):
         self.base = Path(tempfile.mkdtemp(prefix="quillory-windows-"))
         # A program folder whose name is outside every ANSI code page.
@@ -105,7 +122,6 @@ class WindowsProgram(unittest.TestCase):
         self.wineserver("-k")
         self.wineserver("-w")
         self.owners = []
-        self.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.program = None
         self.window = None
 
@@ -119,8 +135,6 @@ class WindowsProgram(unittest.TestCase):
         if self.program and self.program.poll() is None:
             self.program.kill()
         self.wineserver("-k")
-        self.wm.terminate()
-        self.wm.wait()
         shutil.rmtree(self.base, ignore_errors=True)
 
     def wineserver(self, *arguments):
@@ -270,6 +284,26 @@ class WindowsProgram(unittest.TestCase):
         second.wait(timeout=30 * SLOWDOWN)
         self.assertIsNone(first.poll())
         self.assertTrue(stored.is_file())
+
+
+    def test_an_owner_that_never_answers_holds_up_nothing(self):
+        self.start()
+        hung = subprocess.Popen([sys.executable, str(Path(__file__).parent.parent / "e2e" / "hung_owner.py")],
+                                stdout=subprocess.PIPE)
+        self.owners.append(hung)
+        self.assertEqual(hung.stdout.readline().strip(), b"ready")
+        time.sleep(1 * SLOWDOWN)
+        # The window answers at once meanwhile.
+        started = time.monotonic()
+        self.keys("ctrl+s")
+        manual = self.folder / "manual-save"
+        wait_for(manual.is_dir, 5, "a save while the owner hangs")
+        print("save while an owner hangs: %.2f s" % (time.monotonic() - started), file=sys.stderr)
+        # And the next change is recorded.
+        text = "after the hang".encode()
+        self.owners.append(offer(text, "UTF8_STRING"))
+        self.keys("ctrl+t")
+        wait_for(lambda: any(p.read_bytes() == text for p in manual.rglob("*.txt")), 10, "the later text")
 
 
 if __name__ == "__main__":
