@@ -145,6 +145,8 @@ class WindowsProgram(unittest.TestCase):
     # them out on this display (Wine draws no accessibility tree to ask).
     TABS = {"Text": (85, 28), "Images": (257, 28), "Files": (431, 28)}
     NEXT = (464, 90)
+    ABOUT_MENU = (100, 9)
+    LICENSE_ITEM = (115, 72)
     COPY_BACK = {"Text": (275, 351), "Images": (275, 349), "Files": (275, 310)}
 
     def click(self, position):
@@ -304,6 +306,27 @@ class WindowsProgram(unittest.TestCase):
         self.owners.append(offer(text, "UTF8_STRING"))
         self.keys("ctrl+t")
         wait_for(lambda: any(p.read_bytes() == text for p in manual.rglob("*.txt")), 10, "the later text")
+
+
+    def test_the_license_opens_from_the_about_menu(self):
+        # As the program is handed out: the license beside the executable.
+        (self.folder / "info").mkdir()
+        shutil.copy(Path(__file__).parent.parent.parent / "info" / "license.txt", self.folder / "info")
+        self.start()
+        self.click(self.ABOUT_MENU)
+        self.click(self.LICENSE_ITEM)
+        dialog = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory :: License$"],
+                                        capture_output=True, text=True).stdout.split()
+        wait_for(dialog, 10, "the License dialog")
+        time.sleep(0.5 * SLOWDOWN)
+        # Its Close button, centred below the text.
+        window = dialog()[0]
+        geometry = dict(line.split("=") for line in subprocess.run(
+            ["xdotool", "getwindowgeometry", "--shell", window], capture_output=True, text=True).stdout.split())
+        subprocess.run(["xdotool", "mousemove", "--window", window, str(int(geometry["WIDTH"]) // 2),
+                        str(int(geometry["HEIGHT"]) - 17), "click", "1"], check=True)
+        wait_for(lambda: not dialog(), 10, "the License dialog to close")
+        self.assertIsNone(self.program.poll())
 
 
 if __name__ == "__main__":
