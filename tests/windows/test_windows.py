@@ -242,6 +242,8 @@ class WindowsProgram(unittest.TestCase):
         self.program.wait(timeout=30 * SLOWDOWN)
         self.assertFalse(copied.exists())
         self.assertTrue((saved / "files" / original.name).is_file())
+        # What was put back stays on the clipboard after the program.
+        self.assertIn("text/uri-list", clipboard("TARGETS").decode().split())
         self.assertEqual(original.read_bytes(), content)
 
 

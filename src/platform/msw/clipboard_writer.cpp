@@ -1,6 +1,7 @@
 #include "platform/clipboard_writer.h"
 
 #include <wx/bitmap.h>
+#include <wx/clipbrd.h>
 #include <wx/dataobj.h>
 #include <wx/image.h>
 #include <wx/log.h>
@@ -15,6 +16,16 @@ wxCustomDataObject* Custom(const wxDataFormat& format, const void* data, size_t 
     auto* object = new wxCustomDataObject(format);
     object->SetData(size, data);
     return object;
+}
+
+// Rendered at once and left to the system, so that what was put there
+// stays after the program ends (the toolkit would take it away at exit).
+bool PutAndKeep(wxDataObject* data)
+{
+    if (!PutOnClipboard(data))
+        return false;
+    wxTheClipboard->Flush();
+    return true;
 }
 
 }  // namespace
@@ -33,7 +44,7 @@ bool PutTextOnClipboard(const std::string& bytes)
         text.resize(static_cast<size_t>(units));
         ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), units);
     }
-    return PutOnClipboard(Custom(wxDataFormat(wxDF_UNICODETEXT), text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+    return PutAndKeep(Custom(wxDataFormat(wxDF_UNICODETEXT), text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
 }
 
 bool PutFilesOnClipboard(const std::vector<std::filesystem::path>& files)
@@ -46,7 +57,7 @@ bool PutFilesOnClipboard(const std::vector<std::filesystem::path>& files)
     auto* data = new wxDataObjectComposite();
     data->Add(list, true);
     data->Add(Custom(wxDataFormat(wxString("Preferred DropEffect")), &copy, sizeof copy));
-    return PutOnClipboard(data);
+    return PutAndKeep(data);
 }
 
 bool PutPngOnClipboard(const std::vector<unsigned char>& png)
@@ -66,5 +77,5 @@ bool PutPngOnClipboard(const std::vector<unsigned char>& png)
     auto* data = new wxDataObjectComposite();
     data->Add(Custom(wxDataFormat(wxString("PNG")), png.data(), png.size()), true);
     data->Add(new wxBitmapDataObject(wxBitmap(image)));
-    return PutOnClipboard(data);
+    return PutAndKeep(data);
 }
