@@ -124,7 +124,8 @@ WINDOWS_BUILD ?= build-windows
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nasm dpkg-dev xz-utils cmake libgtest-dev
 # Wine without its recommendations: the tests need no sound, fonts of
 # other scripts or GStreamer.
-WINDOWS_TEST_PACKAGES := wine64 xvfb xauth xclip xdotool x11-utils wmctrl openbox imagemagick python3 python3-xlib
+WINDOWS_TEST_PACKAGES := wine64 xvfb xauth xclip xdotool x11-utils wmctrl openbox imagemagick python3 python3-xlib \
+                         pcmanfm mousepad ristretto
 windows-toolkit:
 	@$(MAKE) --no-print-directory install-missing WANTED="$(WINDOWS_PACKAGES)"
 	tools/windows-toolkit.sh $(WINDOWS_CACHE)

@@ -21,18 +21,19 @@ import zlib
 from pathlib import Path
 from urllib.parse import quote
 
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
+from desktop import SLOWDOWN, Client, start_window_manager, wait_until  # noqa: E402
+
 EXE = Path(sys.argv.pop(1)).resolve() if len(sys.argv) > 1 else None
 WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
-SLOWDOWN = float(os.environ.get("QUILLORY_TEST_SLOWDOWN", "1"))
 
 
-def wine_environment():
-    env = dict(os.environ)
-    env.setdefault("WINEPREFIX", str(EXE.parent / "wine"))
-    env["WINEDEBUG"] = "-all"
+def use_wine_environment():
+    """Every program the tests start, Wine's own included, shares one prefix."""
+    os.environ.setdefault("WINEPREFIX", str(EXE.parent / "wine"))
+    os.environ["WINEDEBUG"] = "-all"
     # No prompt to install Mono or Gecko into a new prefix.
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
-    return env
+    os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml="
 
 
 def png_of(width, height, seed):
@@ -54,15 +55,6 @@ def bmp_of(width, height):
                     for y in range(height))
     header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
     return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(rows), 0, 0, 14 + len(header)) + header + rows
-
-
-def wait_for(condition, seconds, what):
-    deadline = time.monotonic() + seconds * SLOWDOWN
-    while time.monotonic() < deadline:
-        if condition():
-            return
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
 
 
 def offer(data, target):
@@ -93,18 +85,12 @@ def clipboard(target):
                           timeout=10).stdout
 
 
-def window_manager_running():
-    check = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True)
-    return "window id" in check.stdout
-
-
 class WindowsProgram(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         # One window manager for all the tests: windows are activated
         # through it.
-        cls.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(window_manager_running, 20, "the window manager")
+        cls.wm = start_window_manager()
 
     @classmethod
     def tearDownClass(cls):
@@ -117,7 +103,7 @@ class WindowsProgram(unittest.TestCase):
         self.folder = self.base / "Quillory – 記録"
         self.folder.mkdir()
         shutil.copy(EXE, self.folder / "quillory.exe")
-        self.env = wine_environment()
+        use_wine_environment()
         # A Wine server left from an earlier run may serve another display.
         self.wineserver("-k")
         self.wineserver("-w")
@@ -138,7 +124,7 @@ class WindowsProgram(unittest.TestCase):
         shutil.rmtree(self.base, ignore_errors=True)
 
     def wineserver(self, *arguments):
-        subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", *arguments], env=self.env,
+        subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", *arguments],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
     # Where the controls are in the window's client area, as the program lays
@@ -163,9 +149,9 @@ class WindowsProgram(unittest.TestCase):
         time.sleep(1 * SLOWDOWN)
 
     def start(self):
-        self.program = subprocess.Popen([WINE, str(self.folder / "quillory.exe")], cwd=self.folder, env=self.env,
+        self.program = subprocess.Popen([WINE, str(self.folder / "quillory.exe")], cwd=self.folder,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(self.find_window, 120, "the main window")
+        wait_until(self.find_window, timeout=120, interval=0.1, what="the main window")
         time.sleep(1)
 
     def record_a_file(self, name="report.txt"):
@@ -173,7 +159,7 @@ class WindowsProgram(unittest.TestCase):
         original.write_bytes(b"stored while the program runs")
         self.owners.append(offer(b"file://" + quote(str(original)).encode() + b"\r\n", "text/uri-list"))
         stored = self.folder / "copied-files" / "1" / name
-        wait_for(stored.is_file, 20, "the stored copy")
+        wait_until(stored.is_file, timeout=20, what="the stored copy")
         return stored
 
     def find_window(self):
@@ -204,13 +190,13 @@ class WindowsProgram(unittest.TestCase):
         original.write_bytes(content)
         self.owners.append(offer(b"file://" + quote(str(original)).encode() + b"\r\n", "text/uri-list"))
         copied = self.folder / "copied-files"
-        wait_for(lambda: (copied / "1" / original.name).is_file(), 20, "the stored copy")
+        wait_until(lambda: (copied / "1" / original.name).is_file(), timeout=20, what="the stored copy")
         self.assertEqual((copied / "1" / original.name).read_bytes(), content)
 
         self.keys("ctrl+s")
         manual = self.folder / "manual-save"
-        wait_for(lambda: manual.is_dir() and any(
-            (stamp / "files" / original.name).is_file() for stamp in manual.iterdir()), 20, "the save")
+        wait_until(lambda: manual.is_dir() and any(
+            (stamp / "files" / original.name).is_file() for stamp in manual.iterdir()), timeout=20, what="the save")
         time.sleep(0.5 * SLOWDOWN)
         stamps = [stamp for stamp in manual.iterdir() if stamp.is_dir()]
         self.assertEqual(len(stamps), 1, stamps)
@@ -273,16 +259,16 @@ class WindowsProgram(unittest.TestCase):
             owner.kill()
             owner.wait()
         self.start()
-        wait_for(lambda: not stored.parent.parent.exists(), 10, "the old copies to go")
+        wait_until(lambda: not stored.parent.parent.exists(), timeout=10, what="the old copies to go")
         stored = self.record_a_file("second.txt")
         first = self.program
         # A second program in the same folder says so and leaves the first's
         # copies alone.
-        second = subprocess.Popen([WINE, str(self.folder / "quillory.exe")], cwd=self.folder, env=self.env,
+        second = subprocess.Popen([WINE, str(self.folder / "quillory.exe")], cwd=self.folder,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory$"],
+        wait_until(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory$"],
                                         capture_output=True, text=True).stdout.split() != [self.window],
-                 30, "the second program's message")
+                   timeout=30, what="the second program's message")
         time.sleep(1 * SLOWDOWN)
         subprocess.run(["xdotool", "key", "Return"], check=True)
         second.wait(timeout=30 * SLOWDOWN)
@@ -301,13 +287,13 @@ class WindowsProgram(unittest.TestCase):
         started = time.monotonic()
         self.keys("ctrl+s")
         manual = self.folder / "manual-save"
-        wait_for(manual.is_dir, 5, "a save while the owner hangs")
+        wait_until(manual.is_dir, timeout=5, what="a save while the owner hangs")
         print("save while an owner hangs: %.2f s" % (time.monotonic() - started), file=sys.stderr)
         # And the next change is recorded.
         text = "after the hang".encode()
         self.owners.append(offer(text, "UTF8_STRING"))
         self.keys("ctrl+t")
-        wait_for(lambda: any(p.read_bytes() == text for p in manual.rglob("*.txt")), 10, "the later text")
+        wait_until(lambda: any(p.read_bytes() == text for p in manual.rglob("*.txt")), timeout=10, what="the later text")
 
 
     def test_the_license_opens_from_the_about_menu(self):
@@ -319,7 +305,7 @@ class WindowsProgram(unittest.TestCase):
         self.click(self.LICENSE_ITEM)
         dialog = lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory :: License$"],
                                         capture_output=True, text=True).stdout.split()
-        wait_for(dialog, 10, "the License dialog")
+        wait_until(dialog, timeout=10, what="the License dialog")
         time.sleep(0.5 * SLOWDOWN)
         # Its Close button, centred below the text.
         window = dialog()[0]
@@ -327,8 +313,110 @@ class WindowsProgram(unittest.TestCase):
             ["xdotool", "getwindowgeometry", "--shell", window], capture_output=True, text=True).stdout.split())
         subprocess.run(["xdotool", "mousemove", "--window", window, str(int(geometry["WIDTH"]) // 2),
                         str(int(geometry["HEIGHT"]) - 17), "click", "1"], check=True)
-        wait_for(lambda: not dialog(), 10, "the License dialog to close")
+        wait_until(lambda: not dialog(), timeout=10, what="the License dialog to close")
         self.assertIsNone(self.program.poll())
+
+
+    def saved(self, suffix, key):
+        """Saves the records of one kind (Ctrl+T, Ctrl+I) and returns the files it wrote."""
+        manual = self.folder / "manual-save"
+        before = set(manual.rglob("*"))
+
+        def written():
+            return sorted(p for p in manual.rglob("*" + suffix) if p.is_file() and p not in before)
+
+        self.keys(key)
+        wait_until(written, timeout=10, interval=0.1, what="the saved " + suffix)
+        time.sleep(0.5 * SLOWDOWN)
+        return written()
+
+    def test_real_programs_on_both_sides(self):
+        self.start()
+        # An X editor: its text arrives with the line ends Windows texts have.
+        note = self.base / "note.txt"
+        note.write_text("Grüße, 日本, €\nzweite Zeile\nend\n", encoding="utf-8")
+        Client(self, ["mousepad", str(note)], "note.txt - Mousepad$").keys("ctrl+a", "ctrl+c")
+        expected_text = note.read_bytes().replace(b"\n", b"\r\n")
+        wait_until(lambda: [p.read_bytes() for p in self.saved(".txt", "ctrl+t")] == [expected_text], timeout=20,
+                   interval=0.5, what="the editor's text")
+
+        # An X file manager: every file, whatever its name, byte for byte.
+        source = self.base / "source"
+        source.mkdir()
+        contents = {"plain.txt": b"one\r\n\x00\x1a", "grüße – €.txt": bytes(range(256)) * 40}
+        for name, data in contents.items():
+            (source / name).write_bytes(data)
+        Client(self, ["pcmanfm", str(source)], "^source$").keys("ctrl+a", "ctrl+c")
+        copied = self.folder / "copied-files"
+        wait_until(lambda: {p.name: p.read_bytes() for p in copied.glob("*/*")} == contents, timeout=20,
+                   interval=0.2, what="the file manager's files")
+
+        # An X image viewer.
+        photo = self.base / "photo.png"
+        subprocess.run(["convert", "-size", "64x40", "plasma:fractal", "-depth", "8", str(photo)], check=True)
+        viewer = Client(self, ["ristretto", str(photo)], "^photo.png - ")
+
+        def viewer_copied():
+            viewer.keys("ctrl+c")  # again, until the viewer has the picture to copy
+            return b"image/png" in clipboard("TARGETS").split()
+
+        wait_until(viewer_copied, timeout=20, interval=0.5, what="the viewer's copy")
+        time.sleep(2 * SLOWDOWN)
+        jpegs = self.saved(".jpg", "ctrl+i")
+        self.assertEqual(len(jpegs), 1)
+        size = subprocess.run(["identify", "-format", "%wx%h", str(jpegs[0])], capture_output=True, text=True)
+        self.assertEqual(size.stdout, "64x40")
+
+        # A Windows program, Wine's Notepad: what it copies is recorded, and
+        # the editor's text put back pastes into it.
+        notepad = Client(self, [WINE, "notepad"], "Notepad$")
+        notepad.keys("ctrl+a", "Delete")
+        subprocess.run(["xdotool", "type", "--delay", "20", "typed in notepad"], check=True)
+        notepad.keys("Return")
+        subprocess.run(["xdotool", "type", "--delay", "20", "second line"], check=True)
+        notepad.keys("ctrl+a", "ctrl+c")
+        wait_until(lambda: b"typed in notepad\r\nsecond line" in [p.read_bytes() for p in self.saved(".txt", "ctrl+t")],
+                   timeout=20, interval=0.5, what="Notepad's text")
+        self.copy_back("Text")
+        notepad.keys("ctrl+a", "ctrl+v", "ctrl+End")
+        subprocess.run(["xdotool", "type", "--delay", "20", "!"], check=True)
+        notepad.keys("ctrl+a", "ctrl+c")
+        # Back on the X side through the bridge, which gives X programs LF.
+        wait_until(lambda: clipboard("UTF8_STRING") == note.read_bytes() + b"!", timeout=10, interval=0.2,
+                   what="the text pasted into Notepad and copied again")
+
+    def test_leaving_while_a_large_file_is_copied(self):
+        big = self.base / "big.bin"
+        with open(big, "wb") as f:
+            f.truncate(3 << 30)  # 3 GiB of holes, read as zeros
+        for way_out in ("Alt+F4", "kill"):
+            with self.subTest(way_out):
+                self.start()
+                self.owners.append(offer(b"file://" + quote(str(big)).encode() + b"\r\n", "text/uri-list"))
+                copying = self.folder / "copied-files" / "1"
+                wait_until(lambda: any(copying.glob(".quillory-*.tmp")), timeout=20, interval=0.05,
+                           what="the copy to start")
+                started = time.monotonic()
+                if way_out == "Alt+F4":
+                    self.keys("alt+F4")
+                else:
+                    self.wineserver("-k")
+                self.program.wait(timeout=30 * SLOWDOWN)
+                print("%s during a 3 GiB copy: ended after %.2f s" % (way_out, time.monotonic() - started),
+                      file=sys.stderr)
+                if way_out == "Alt+F4":
+                    self.assertFalse(copying.parent.exists())
+                else:
+                    # Killed: the half-written copy is gone with the process;
+                    # the folder is the next start's to remove.
+                    self.wineserver("-w")
+                    self.assertEqual([p.name for p in copying.iterdir()], [])
+                for owner in self.owners:
+                    owner.kill()
+                    owner.wait()
+        self.start()
+        wait_until(lambda: not (self.folder / "copied-files").exists(), timeout=10, what="the old folder to go")
+        self.assertEqual(list(self.folder.rglob("*.tmp")), [])
 
 
 if __name__ == "__main__":
