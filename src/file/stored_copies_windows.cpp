@@ -5,7 +5,6 @@
 
 #include "file/stored_copies.h"
 
-#include "file/copy_file.h"
 #include "file/win32_file.h"
 
 #include <cerrno>
@@ -17,13 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const wchar_t kMark[] = L".quillory-stored-copies";
-
-bool Fail(int* error, int code)
-{
-    if (error)
-        *error = code;
-    return false;
-}
 
 bool IsRealFolder(DWORD attributes)
 {
@@ -92,7 +84,8 @@ StoredCopies::~StoredCopies() = default;
 
 bool IsStorableName(const std::string& name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
 }
 
 StoredCopies::Found StoredCopies::Examine(const fs::path& folder)
@@ -128,7 +121,7 @@ bool StoredCopies::OpenFolder(int* error)
     if (m_dir)
         return true;
     if (m_disabled)
-        return Fail(error, EEXIST);
+        return FailWith(error, EEXIST);
     MakeFolders(m_folder.parent_path());
     if (!::CreateDirectoryW(Win32Path(m_folder).c_str(), nullptr))
     {
@@ -140,12 +133,12 @@ bool StoredCopies::OpenFolder(int* error)
         }
         if (reason == ERROR_ALREADY_EXISTS)
             m_disabled = true;
-        return Fail(error, ErrnoOf(reason));
+        return FailWith(error, ErrnoOf(reason));
     }
     Win32Handle mark(::CreateFileW(Win32Path(m_folder / kMark).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!mark.Valid())
-        return Fail(error, ErrnoOf(::GetLastError()));
+        return FailWith(error, ErrnoOf(::GetLastError()));
     m_dir = std::make_unique<HeldFolder>();
     return true;
 }
@@ -154,33 +147,30 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
                              const std::atomic<bool>* stop, int* error)
 {
     if (!IsStorableName(name))
-        return Fail(error, EINVAL), fs::path();
+        return FailWith(error, EINVAL), fs::path();
     if (stop && stop->load(std::memory_order_relaxed))
-        return Fail(error, ECANCELED), fs::path();
+        return FailWith(error, ECANCELED), fs::path();
 
-    std::optional<FileIdentity> sourceIdentity;
-    {
-        Win32Handle in(OpenFileForCopy(source));
-        if (!in.Valid())
-            return Fail(error, ErrnoOf(::GetLastError())), fs::path();
-        sourceIdentity = IdentityOf(in.Get());
-    }
+    Win32Handle in(OpenFileForCopy(source));
+    if (!in.Valid())
+        return FailWith(error, ErrnoOf(::GetLastError())), fs::path();
     if (!OpenFolder(error))
         return {};
 
     const fs::path recordFolder = m_folder / std::to_wstring(number);
     if (!::CreateDirectoryW(Win32Path(recordFolder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        return Fail(error, ErrnoOf(::GetLastError())), fs::path();
+        return FailWith(error, ErrnoOf(::GetLastError())), fs::path();
     if (!IsRealFolder(::GetFileAttributesW(Win32Path(recordFolder).c_str())))
-        return Fail(error, ENOTDIR), fs::path();
+        return FailWith(error, ENOTDIR), fs::path();
     const fs::path copy = recordFolder / fs::u8path(name);
 
     bool stored = false;
+    std::optional<FileIdentity> sourceIdentity = IdentityOf(in.Get());
     if (sourceIdentity && m_stored.count(*sourceIdentity))
         // Already one of ours (a copy put back on the clipboard): the new
         // record shares its bytes.
         stored = ::CreateHardLinkW(Win32Path(copy).c_str(), Win32Path(source).c_str(), nullptr) != 0;
-    if (!stored && !CopyFileData(source, copy, stop, error))
+    if (!stored && !CopyOpenFile(in.Get(), copy, stop, error))
         return {};
 
     Win32Handle made(::CreateFileW(Win32Path(copy).c_str(), FILE_READ_ATTRIBUTES,

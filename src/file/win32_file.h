@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -54,6 +55,19 @@ HANDLE OpenFileForCopy(const std::filesystem::path& path);
 // the process at any moment leaves nothing behind.
 bool WriteThroughTemporary(const std::filesystem::path& destination, const std::function<bool(HANDLE)>& fill,
                            int* error);
+
+// Copies the open file `in` to `destination` through WriteThroughTemporary;
+// a destination that is `in` itself is left alone (true). `stop` is checked
+// between chunks.
+bool CopyOpenFile(HANDLE in, const std::filesystem::path& destination, const std::atomic<bool>* stop, int* error);
+
+// Sets `error`, if given, and returns false.
+inline bool FailWith(int* error, int code)
+{
+    if (error)
+        *error = code;
+    return false;
+}
 
 // Writes all of `size` bytes; false with the last error set.
 bool WriteAllTo(HANDLE file, const void* data, size_t size);

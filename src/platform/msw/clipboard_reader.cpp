@@ -14,8 +14,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <future>
 #include <optional>
 #include <thread>
@@ -97,25 +97,30 @@ std::optional<std::vector<std::filesystem::path>> ReadFiles()
 }
 
 // CF_UNICODETEXT as UTF-8, up to its terminating NUL; line ends as they
-// are. Unpaired surrogates become U+FFFD.
+// are. Unpaired surrogates become U+FFFD. Converted straight from the
+// clipboard's memory: a large text is not copied on the way.
 std::optional<std::string> ReadText()
 {
-    Bytes bytes = ReadFormat(CF_UNICODETEXT);
-    if (bytes.size() < sizeof(wchar_t))
+    HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+    if (!data)
         return std::nullopt;
-    size_t units = bytes.size() / sizeof(wchar_t);
-    std::wstring text(units, L'\0');
-    std::memcpy(text.data(), bytes.data(), units * sizeof(wchar_t));
-    text.resize(std::wcslen(text.c_str()));
-    if (text.empty())
-        return std::string();
-    int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                     nullptr);
-    if (size <= 0)
+    SIZE_T size = ::GlobalSize(data);
+    if (size < sizeof(wchar_t) || size > kMaxBytes)
         return std::nullopt;
-    std::string utf8(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), size, nullptr,
-                          nullptr);
+    const auto* text = static_cast<const wchar_t*>(::GlobalLock(data));
+    if (!text)
+        return std::nullopt;
+    const int units = static_cast<int>(std::find(text, text + size / sizeof(wchar_t), L'\0') - text);
+    std::string utf8;
+    int bytes = units == 0 ? 0 : ::WideCharToMultiByte(CP_UTF8, 0, text, units, nullptr, 0, nullptr, nullptr);
+    if (bytes > 0)
+    {
+        utf8.resize(static_cast<size_t>(bytes));
+        ::WideCharToMultiByte(CP_UTF8, 0, text, units, utf8.data(), bytes, nullptr, nullptr);
+    }
+    ::GlobalUnlock(data);
+    if (units > 0 && bytes <= 0)
+        return std::nullopt;
     return utf8;
 }
 
