@@ -1,7 +1,7 @@
 // The file copy routine beside `cp` on the same file, alternating runs.
 // Usage: copy_bench [FOLDER] [MIB] [RUNS]
 
-#include "file/copy_file.h"
+#include "fs/copy_file.h"
 
 #include <chrono>
 #include <cstdio>

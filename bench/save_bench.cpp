@@ -2,7 +2,7 @@
 // files of 1 MB: the GUI thread's share (the snapshot of the lists) and the
 // worker's time to write it all. Usage: save_bench [FOLDER [keep]]
 
-#include "file/file_record.h"
+#include "fs/file_system.h"
 #include "save/save_records.h"
 
 #include <wx/image.h>

@@ -4,7 +4,8 @@
 # libjpeg-turbo, all static, from Debian's own source packages (Debian's
 # wxWidgets source leaves out the toolkit's copies of those libraries; zlib
 # comes from Debian's libz-mingw-w64-dev). The deb-src entry lives in a
-# private apt configuration inside the cache, never in the machine's.
+# private apt configuration inside the cache, never in the machine's, and
+# names the archive the machine's own apt sources name.
 #
 #   tools/windows-toolkit.sh CACHE
 set -euo pipefail
@@ -24,10 +25,19 @@ start=$(date +%s)
 rm -rf "$CACHE/build" "$PREFIX"
 mkdir -p "$CACHE/apt/lists/partial" "$CACHE/apt/cache/archives/partial" "$CACHE/apt/sources" "$CACHE/build" "$PREFIX"
 
+# The source packages come from the archive the machine already installs its
+# packages from (its mirror, if it has one), as apt itself reports it.
+. /etc/os-release
+SUITE=${VERSION_CODENAME:?no VERSION_CODENAME in /etc/os-release}
+ARCHIVE=$(apt-cache policy | awk -v want="$SUITE/main" '$3 == want && $2 ~ /^(https?|file):/ { print $2; exit }')
+if [ -z "$ARCHIVE" ]; then
+  echo "windows-toolkit: no apt source for $SUITE/main on this machine (run apt-get update?)" >&2
+  exit 1
+fi
 cat > "$CACHE/apt/sources/debian-src.sources" <<EOT
 Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
+URIs: $ARCHIVE
+Suites: $SUITE
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOT

@@ -192,8 +192,10 @@ void MainFrame::ReportSave(const SaveReport& report)
 
 void MainFrame::Save(int kind)
 {
-    // The moment of the command and the records as they are now; the
-    // writing happens elsewhere, so recording and the window go on.
+    // The moment of the command and the records as they are now, those
+    // captured but still waiting for the pages included; the writing
+    // happens elsewhere, so recording and the window go on.
+    TakeRecords();
     SaveJob job;
     job.stamp = TimeStampName(std::time(nullptr));
     job.kind = static_cast<SaveJob::Kind>(kind);

@@ -3,8 +3,10 @@
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "platform/accessible_link.h"
+#include "platform/display_backend.h"
 #include "platform/program_files.h"
 
+#include <wx/dcclient.h>
 #include <wx/filename.h>
 #include <wx/filesys.h>
 #include <wx/font.h>
@@ -21,7 +23,7 @@ const char* const kAboutSoftwareBody =
     "This application is designed to record any activity on the clipboard.\n"
     "It records text, images and files, and is able to back them up\nautomatically,"
     "automatically keeping them in an easy-to-navigate and\nsearchable environment.\n\n"
-    "Built in C++17 with the wxWidgets 3.2 toolkit (GTK 3).\n\n"
+    "Built in C++17 with the wxWidgets 3.2 toolkit (%PORT%).\n\n"
     "Made by the Quillory developers.";
 
 const char* const kAboutAuthorBody =
@@ -42,13 +44,23 @@ wxString ReadmeUrl()
     return wxFileSystem::FileNameToURL(readme);
 }
 
+// The body with the toolkit's port in its place.
+std::string BodyNaming(const char* body, const char* port)
+{
+    std::string text = body;
+    const std::string mark = "%PORT%";
+    if (size_t at = text.find(mark); at != std::string::npos)
+        text.replace(at, mark.size(), port);
+    return text;
+}
+
 }  // namespace
 
 // Heading, body and a link that continues the body's last line: level with
 // it, right of its text, inside the body's rectangle. The link belongs to
 // the dialog (a static text has no area of its own for children here), and
 // its place is measured from the text as this platform draws it.
-AboutDialog::AboutDialog(wxWindow* parent, const wxSize& size, const char* body, const wxString& linkLabel)
+AboutDialog::AboutDialog(wxWindow* parent, const wxSize& size, const std::string& body, const wxString& linkLabel)
     : wxDialog(parent, wxID_ANY, "Quillory :: About", wxDefaultPosition, size, kDialogStyle)
 {
     m_heading = new wxStaticText(this, wxID_ANY, "About The Software", wxPoint(10, 10));
@@ -56,7 +68,7 @@ AboutDialog::AboutDialog(wxWindow* parent, const wxSize& size, const char* body,
                               wxFONTENCODING_DEFAULT));
     m_heading->SetSize(LabelTextSize(m_heading));
     const int bodyTop = std::max(30, 10 + m_heading->GetBestSize().y + 4);
-    m_body = new wxStaticText(this, wxID_ANY, wxString::FromUTF8(body), wxPoint(30, bodyTop));
+    m_body = new wxStaticText(this, wxID_ANY, wxString::FromUTF8(body.c_str()), wxPoint(30, bodyTop));
     SetLabelFont(m_body);
     m_body->SetSize(LabelTextSize(m_body));
 
@@ -65,12 +77,15 @@ AboutDialog::AboutDialog(wxWindow* parent, const wxSize& size, const char* body,
     const wxRect bodyRect = m_body->GetRect();
     const int lineHeight = bodyRect.height / lines;
     const wxString lastLine = text.AfterLast('\n');
-    const int x = bodyRect.x + m_body->GetTextExtent(lastLine + " ").x;
+    // Measured in the font the body is drawn in.
+    wxClientDC dc(m_body);
+    dc.SetFont(LabelFont());
+    const int x = bodyRect.x + dc.GetTextExtent(lastLine + " ").x;
     const int y = bodyRect.y + (lines - 1) * lineHeight;
 
     m_link = new wxHyperlinkCtrl(this, wxID_ANY, linkLabel, ReadmeUrl(), wxPoint(x, y), wxDefaultSize,
                                         wxHL_DEFAULT_STYLE);
-    m_link->SetFont(m_body->GetFont());
+    SetLinkFont(m_link);
     // Reached with Tab, opened with Enter or Space, read as a link.
     ExposeAsLink(m_link);
     wxSize link = m_link->GetBestSize();
@@ -80,7 +95,7 @@ AboutDialog::AboutDialog(wxWindow* parent, const wxSize& size, const char* body,
 }
 
 AboutSoftware::AboutSoftware(wxWindow* parent)
-    : AboutDialog(parent, wxSize(455, 250), kAboutSoftwareBody, "Quillory README")
+    : AboutDialog(parent, wxSize(455, 250), BodyNaming(kAboutSoftwareBody, ToolkitPort()), "Quillory README")
 {
 }
 

@@ -2,6 +2,8 @@
 
 #include <wx/dialog.h>
 
+#include <string>
+
 class wxHyperlinkCtrl;
 class wxStaticText;
 
@@ -10,7 +12,7 @@ class wxStaticText;
 class AboutDialog : public wxDialog
 {
 protected:
-    AboutDialog(wxWindow* parent, const wxSize& size, const char* body, const wxString& linkLabel);
+    AboutDialog(wxWindow* parent, const wxSize& size, const std::string& body, const wxString& linkLabel);
 
 private:
     wxStaticText* m_heading;

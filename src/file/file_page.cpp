@@ -79,6 +79,9 @@ FilePage::FilePage(wxWindow* parent)
     };
     location("Original Location:", ID_COPY_ORIGINAL_LOCATION, m_originalLocationBox, m_originalCopyButton);
     location("Quillory Location:", ID_COPY_STORED_LOCATION, m_storedLocationBox, m_storedCopyButton);
+    // Tab goes through the two boxes first, then their two buttons, as
+    // before the grid put each button beside its box.
+    m_originalCopyButton->MoveAfterInTabOrder(m_storedLocationBox);
 
     auto* page = new wxBoxSizer(wxVERTICAL);
     page->AddSpacer(10);

@@ -1,6 +1,7 @@
 #include "file/file_record.h"
 
 #include "file/stored_copies.h"
+#include "fs/file_system.h"
 
 #include <wx/time.h>
 

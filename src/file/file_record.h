@@ -28,18 +28,6 @@ struct FileRecord
     wxString created;
 };
 
-// What the file system told about a file; nullopt for what it didn't.
-struct FileStatus
-{
-    std::optional<std::uint64_t> size;
-    std::optional<std::time_t> accessed;
-    std::optional<std::time_t> modified;
-    std::optional<std::time_t> created;  // birth time, where the file system keeps one
-};
-
-// Reads the status of `path`, following symbolic links.
-FileStatus StatusOf(const std::filesystem::path& path);
-
 // The text after the last separator; the text after the name's last ".",
 // empty for a name without one.
 std::string FileNameOf(const std::filesystem::path& path);
@@ -63,6 +51,3 @@ wxString DisplayPath(const std::filesystem::path& path);
 // whatever happens, without a stored copy when none could be made.
 FileRecord MakeFileRecord(const std::filesystem::path& path, std::uint32_t number, StoredCopies& store,
                           const std::atomic<bool>* stop);
-
-// Creates `folder` and any missing parents as private to the user.
-bool MakePrivateFolder(const std::filesystem::path& folder);

@@ -49,8 +49,6 @@ public:
     // Makes every later Store() fail: the name is taken.
     void Disable() { m_disabled = true; }
 
-    const std::filesystem::path& Folder() const { return m_folder; }
-
 private:
     bool OpenFolder(int* error);
 

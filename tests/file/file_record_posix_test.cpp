@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <clocale>
 #include <cstdlib>
 
 namespace fs = std::filesystem;
@@ -33,11 +34,27 @@ TEST(FileTexts, SizesInWholeKilobytesAndSixtyFourBits)
 
 TEST(FileTexts, TimesReadTheSameInEveryLocale)
 {
+    // Locales whose own date forms differ (08.12.25, 2025/12/08, Eastern
+    // Arabic digits), built from the C library's locale sources into a
+    // folder of the test's own.
+    TempDir dir;
+    const char* previousPath = std::getenv("LOCPATH");
+    const std::string keptPath = previousPath ? previousPath : "";
+    const std::string previousLocale = std::setlocale(LC_ALL, nullptr);
+    ::setenv("LOCPATH", dir.Path().c_str(), 1);
+    ScopedTimeZone utc("UTC");
+    for (const char* name : {"de_DE", "ja_JP", "ar_EG"})
     {
-        ScopedTimeZone utc("UTC");
-        EXPECT_EQ(TimeText(1765152203), "12/08/25 at 00:03:23");
-        EXPECT_EQ(TimeText(std::nullopt), "unknown");
+        const std::string locale = std::string(name) + ".UTF-8";
+        const std::string build =
+            "localedef -c -i " + std::string(name) + " -f UTF-8 '" + (dir / locale).string() + "' 2>/dev/null";
+        [[maybe_unused]] int built = std::system(build.c_str());
+        ASSERT_NE(std::setlocale(LC_ALL, locale.c_str()), nullptr) << locale << " could not be made";
+        EXPECT_EQ(TimeText(1765152203), "12/08/25 at 00:03:23") << locale;
+        EXPECT_EQ(TimeText(std::nullopt), "unknown") << locale;
     }
+    std::setlocale(LC_ALL, previousLocale.c_str());
+    previousPath ? ::setenv("LOCPATH", keptPath.c_str(), 1) : ::unsetenv("LOCPATH");
 }
 
 TEST(FileRecords, TheCopiedFilesFolderIsMadePrivateWhenFirstNeeded)

@@ -2,6 +2,8 @@
 
 // The Win32 steps beneath the copy routine and the stored copies.
 
+#include "fs/copy_file.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -53,21 +55,15 @@ HANDLE OpenFileForCopy(const std::filesystem::path& path);
 // writes and that replaces it only when everything succeeded. The
 // temporary file is marked for deletion while it is written, so the end of
 // the process at any moment leaves nothing behind.
+// With Existing::Keep a taken name (in any case) fails with EEXIST instead.
 bool WriteThroughTemporary(const std::filesystem::path& destination, const std::function<bool(HANDLE)>& fill,
-                           int* error);
+                           int* error, Existing existing = Existing::Replace);
 
 // Copies the open file `in` to `destination` through WriteThroughTemporary;
 // a destination that is `in` itself is left alone (true). `stop` is checked
 // between chunks.
-bool CopyOpenFile(HANDLE in, const std::filesystem::path& destination, const std::atomic<bool>* stop, int* error);
-
-// Sets `error`, if given, and returns false.
-inline bool FailWith(int* error, int code)
-{
-    if (error)
-        *error = code;
-    return false;
-}
+bool CopyOpenFile(HANDLE in, const std::filesystem::path& destination, const std::atomic<bool>* stop, int* error,
+                  Existing existing = Existing::Replace);
 
 // Writes all of `size` bytes; false with the last error set.
 bool WriteAllTo(HANDLE file, const void* data, size_t size);

@@ -6,16 +6,17 @@
 
 #include "platform/clipboard_reader.h"
 
+#include "clipboard/clip_image.h"
+
 #include <wx/app.h>
 #include <wx/image.h>
-#include <wx/log.h>
-#include <wx/mstream.h>
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <future>
 #include <optional>
 #include <thread>
@@ -25,9 +26,6 @@ namespace {
 // Anything larger is not taken from the clipboard at all.
 constexpr SIZE_T kMaxBytes = SIZE_T(512) << 20;
 constexpr size_t kMaxFiles = 100000;
-// The capture's own bounds for a picture, checked before any pixel memory.
-constexpr long long kMaxSide = 65535;
-constexpr long long kMaxPixels = 64LL << 20;
 
 // Another program may have the clipboard open for a moment when it
 // changes: the read is tried again this often, this many times.
@@ -67,7 +65,8 @@ Bytes ReadFormat(UINT format)
     const void* bytes = ::GlobalLock(data);
     if (!bytes)
         return {};
-    Bytes copy(static_cast<const unsigned char*>(bytes), static_cast<const unsigned char*>(bytes) + size);
+    Bytes copy(size);
+    std::memcpy(copy.data(), bytes, size);
     ::GlobalUnlock(data);
     return copy;
 }
@@ -134,7 +133,7 @@ Bytes ReadBitmap()
     if (!bitmap || ::GetObjectW(bitmap, sizeof info, &info) != sizeof info)
         return {};
     const long long width = info.bmWidth, height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+    if (!WithinImageLimits(width, height))
         return {};
     BITMAPINFO format = {};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
@@ -168,13 +167,7 @@ Bytes ReadBitmap()
         if (alpha)
             alpha[p] = pixels[4 * p + 3];
     }
-    wxLogNull quiet;
-    wxMemoryOutputStream out;
-    if (!image.SaveFile(out, wxBITMAP_TYPE_PNG))
-        return {};
-    Bytes png(out.GetSize());
-    out.CopyTo(png.data(), png.size());
-    return png;
+    return EncodePng(image);
 }
 
 ClipSnapshot ReadOpenClipboard()

@@ -1,6 +1,6 @@
 #include "file/stored_copies.h"
 
-#include "file/posix_file.h"
+#include "fs/file_calls_posix.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,6 @@
 
 #include <wx/toplevel.h>
 
-#ifdef __WXGTK__
 #include <gtk/gtk.h>
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
@@ -39,14 +38,9 @@ void SurviveErrorsOfVanishedWindows()
 }
 
 }  // namespace
-#endif
 
 void CloseWhenDestroyedFromOutside(wxTopLevelWindow* window)
 {
-#ifdef __WXGTK__
     SurviveErrorsOfVanishedWindows();
     g_signal_connect(window->GetHandle(), "destroy-event", G_CALLBACK(OnDestroyEvent), window);
-#else
-    (void)window;
-#endif
 }

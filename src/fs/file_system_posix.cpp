@@ -1,6 +1,6 @@
-// What file records ask of a POSIX file system.
+// What the file records and the program ask of a POSIX file system.
 
-#include "file/file_record.h"
+#include "fs/file_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,6 @@
-#include "file/win32_file.h"
+#include "fs/file_calls_win.h"
+
+#include "fs/outcome.h"
 
 #include <cerrno>
 #include <random>
@@ -9,11 +11,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr DWORD kChunk = 1 << 20;
-
-bool Stopped(const std::atomic<bool>* stop)
-{
-    return stop && stop->load(std::memory_order_relaxed);
-}
 
 bool SetDeleteOnClose(HANDLE file, bool remove)
 {
@@ -142,7 +139,8 @@ bool WriteAllTo(HANDLE file, const void* data, size_t size)
     return true;
 }
 
-bool WriteThroughTemporary(const fs::path& destination, const std::function<bool(HANDLE)>& fill, int* error)
+bool WriteThroughTemporary(const fs::path& destination, const std::function<bool(HANDLE)>& fill, int* error,
+                           Existing existing)
 {
     fs::path folder = destination.parent_path();
     if (folder.empty())
@@ -173,7 +171,8 @@ bool WriteThroughTemporary(const fs::path& destination, const std::function<bool
         return FailWith(error, ::GetLastError() == ERROR_OPERATION_ABORTED ? ECANCELED : ErrnoOf(::GetLastError()));
     if (!SetDeleteOnClose(file.Get(), false))
         return FailWith(error, ErrnoOf(::GetLastError()));
-    if (!::MoveFileExW(Win32Path(temporary).c_str(), Win32Path(destination).c_str(), MOVEFILE_REPLACE_EXISTING))
+    const DWORD replace = existing == Existing::Replace ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (!::MoveFileExW(Win32Path(temporary).c_str(), Win32Path(destination).c_str(), replace))
     {
         int reason = ErrnoOf(::GetLastError());
         SetDeleteOnClose(file.Get(), true);
@@ -182,7 +181,8 @@ bool WriteThroughTemporary(const fs::path& destination, const std::function<bool
     return true;
 }
 
-bool CopyOpenFile(HANDLE in, const fs::path& destination, const std::atomic<bool>* stop, int* error)
+bool CopyOpenFile(HANDLE in, const fs::path& destination, const std::atomic<bool>* stop, int* error,
+                  Existing keep)
 {
     // Writing a file over itself would lose it.
     {
@@ -191,6 +191,8 @@ bool CopyOpenFile(HANDLE in, const fs::path& destination, const std::atomic<bool
                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
         if (existing.Valid() && IdentityOf(existing.Get()) == IdentityOf(in))
             return true;
+        if (existing.Valid() && keep == Existing::Keep)
+            return FailWith(error, EEXIST);
     }
 
     std::vector<char> buffer(kChunk);
@@ -199,7 +201,7 @@ bool CopyOpenFile(HANDLE in, const fs::path& destination, const std::atomic<bool
         [&](HANDLE out) {
             for (;;)
             {
-                if (Stopped(stop))
+                if (StopRequested(stop))
                 {
                     ::SetLastError(ERROR_OPERATION_ABORTED);
                     return false;
@@ -213,6 +215,6 @@ bool CopyOpenFile(HANDLE in, const fs::path& destination, const std::atomic<bool
                     return false;
             }
         },
-        error);
+        error, keep);
 }
 

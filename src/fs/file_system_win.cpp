@@ -1,8 +1,8 @@
-// What file records ask of the file system, with Win32 calls.
+// What the file records and the program ask of the file system, with Win32 calls.
 
-#include "file/file_record.h"
+#include "fs/file_system.h"
 
-#include "file/win32_file.h"
+#include "fs/file_calls_win.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,8 @@
 
 #include "file/stored_copies.h"
 
-#include "file/win32_file.h"
+#include "fs/file_calls_win.h"
+#include "fs/outcome.h"
 
 #include <cerrno>
 #include <string>
@@ -148,7 +149,7 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
 {
     if (!IsStorableName(name))
         return FailWith(error, EINVAL), fs::path();
-    if (stop && stop->load(std::memory_order_relaxed))
+    if (StopRequested(stop))
         return FailWith(error, ECANCELED), fs::path();
 
     Win32Handle in(OpenFileForCopy(source));

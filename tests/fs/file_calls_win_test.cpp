@@ -4,9 +4,9 @@
 
 #include "app/instance_lock.h"
 #include "app/program_paths.h"
-#include "file/copy_file.h"
-#include "file/file_record.h"
 #include "file/stored_copies.h"
+#include "fs/copy_file.h"
+#include "fs/file_system.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

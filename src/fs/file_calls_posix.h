@@ -3,7 +3,7 @@
 // The descriptor-level steps beneath the copy routine and the stored
 // copies where the system has openat() and friends.
 
-#include "file/copy_file.h"
+#include "fs/copy_file.h"
 
 #include <sys/types.h>
 
@@ -22,18 +22,23 @@ int OpenRegularFile(const std::filesystem::path& path, struct stat* status);
 // The copy itself, from an open regular file into the folder `dirFd` under
 // `name`, with permission bits `mode`.
 bool CopyOpenFileAt(int sourceFd, int dirFd, const std::string& name, unsigned mode,
-                    const std::atomic<bool>* stop, int* error);
+                    const std::atomic<bool>* stop, int* error, Existing existing = Existing::Replace);
 
 // Writes `name` in the folder `dirFd` through a temporary file beside it
 // that `write` fills and that is renamed over `name`, with permission bits
 // `mode`, only when everything succeeded: a failure leaves no partial file
 // and no existing file emptied. Never follows a symbolic link.
+// With Existing::Keep a taken name fails with EEXIST instead.
 bool ReplaceFileAt(int dirFd, const std::string& name, unsigned mode, const std::function<bool(int fd)>& write,
-                   int* error = nullptr);
+                   int* error = nullptr, Existing existing = Existing::Replace);
+
+// Opens the folder that holds `path` (the current folder for a bare name)
+// and gives the name `path` has in it; -1 with errno set on failure.
+int OpenParentFolder(const std::filesystem::path& path, std::string& name);
 
 // ReplaceFileAt for a path.
 bool ReplaceFile(const std::filesystem::path& destination, unsigned mode, const std::function<bool(int fd)>& write,
-                 int* error = nullptr);
+                 int* error = nullptr, Existing existing = Existing::Replace);
 
 // Writes all of `data`, retrying after interruptions; false with errno set.
 bool WriteAll(int fd, const char* data, size_t size);

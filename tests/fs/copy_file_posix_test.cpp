@@ -1,4 +1,4 @@
-#include "file/copy_file.h"
+#include "fs/copy_file.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -18,12 +18,25 @@
 // chunks) leaves no partial file behind, and any name the file system takes
 // can be written. Holes of sparse files stay holes. On failure `error`, if
 // given, receives the reason as an errno value.
+//
+// With `Existing::Keep` a destination name that is taken (by any file, or,
+// on a file system that ignores case, by the same name in other case) is
+// never written: false with EEXIST, and the file there is left as it was.
+enum class Existing
+{
+    Replace,
+    Keep
+};
 bool CopyFileData(const std::filesystem::path& source, const std::filesystem::path& destination,
-                  const std::atomic<bool>* stop = nullptr, int* error = nullptr);
+                  const std::atomic<bool>* stop = nullptr, int* error = nullptr,
+                  Existing existing = Existing::Replace);
 
 // Writes `destination` with these bytes, readable by all, through a
 // temporary file beside it that replaces it only when complete: a failure
 // leaves no partial file and no existing file emptied.
 bool ReplaceFileWith(const std::filesystem::path& destination, const void* data, size_t size,
                      int* error = nullptr);
+
+// The same for a file that must be new: a taken name is false with EEXIST.
+bool WriteNewFile(const std::filesystem::path& destination, const void* data, size_t size, int* error = nullptr);
 

@@ -1,4 +1,6 @@
-#include "file/posix_file.h"
+#include "fs/file_calls_posix.h"
+
+#include "fs/outcome.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -20,18 +22,6 @@ namespace {
 // request is seen within a few milliseconds.
 constexpr size_t kChunk = 8 << 20;
 
-bool Stopped(const std::atomic<bool>* stop)
-{
-    return stop && stop->load(std::memory_order_relaxed);
-}
-
-bool Fail(int* error, int code)
-{
-    if (error)
-        *error = code;
-    return false;
-}
-
 // Copies [begin, end) at the same offsets, in the kernel where it can and
 // through a buffer where it can't. A source that ends early ends the range.
 bool CopyRange(int in, int out, off_t begin, off_t end, const std::atomic<bool>* stop, bool& kernel,
@@ -40,7 +30,7 @@ bool CopyRange(int in, int out, off_t begin, off_t end, const std::atomic<bool>*
     off_t position = begin;
     while (position < end)
     {
-        if (Stopped(stop))
+        if (StopRequested(stop))
         {
             errno = ECANCELED;
             return false;
@@ -143,13 +133,14 @@ std::string TemporaryName()
     return name;
 }
 
-std::pair<fs::path, std::string> SplitParent(const fs::path& path)
+}  // namespace
+
+int OpenParentFolder(const fs::path& path, std::string& name)
 {
     fs::path parent = path.parent_path();
-    return {parent.empty() ? fs::path(".") : parent, path.filename().native()};
+    name = path.filename().native();
+    return ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
-
-}  // namespace
 
 FileDescriptor::~FileDescriptor()
 {
@@ -218,28 +209,9 @@ int OpenRegularFile(const fs::path& path, struct stat* status)
 }
 
 bool CopyOpenFileAt(int sourceFd, int dirFd, const std::string& name, unsigned mode, const std::atomic<bool>* stop,
-                    int* error)
+                    int* error, Existing existing)
 {
-    return ReplaceFileAt(dirFd, name, mode, [&](int out) { return CopyBytes(sourceFd, out, stop); }, error);
-}
-
-bool CopyFileData(const fs::path& source, const fs::path& destination, const std::atomic<bool>* stop, int* error)
-{
-    struct stat sourceStatus;
-    FileDescriptor in(OpenRegularFile(source, &sourceStatus));
-    if (!in.Valid())
-        return Fail(error, errno);
-
-    struct stat destinationStatus;
-    if (::stat(destination.c_str(), &destinationStatus) == 0 && destinationStatus.st_dev == sourceStatus.st_dev &&
-        destinationStatus.st_ino == sourceStatus.st_ino)
-        return true;
-
-    auto [parent, name] = SplitParent(destination);
-    FileDescriptor dir(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dir.Valid())
-        return Fail(error, errno);
-    return CopyOpenFileAt(in.Get(), dir.Get(), name, sourceStatus.st_mode & 07777, stop, error);
+    return ReplaceFileAt(dirFd, name, mode, [&](int out) { return CopyBytes(sourceFd, out, stop); }, error, existing);
 }
 
 namespace {
@@ -272,13 +244,14 @@ int OpenTemporaryFile(int dirFd, std::string& name)
     return -1;
 }
 
-// Gives the unnamed file `fd` the name `name`, replacing what had it.
-bool LinkUnnamedFile(int fd, int dirFd, const std::string& name)
+// Gives the unnamed file `fd` the name `name`, replacing what had it
+// unless it is to be kept.
+bool LinkUnnamedFile(int fd, int dirFd, const std::string& name, Existing existing)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (::linkat(AT_FDCWD, self.c_str(), dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
-    if (errno != EEXIST)
+    if (errno != EEXIST || existing == Existing::Keep)
         return false;
     // The name is taken: a temporary name first, then over the old file
     // in one step, so that it is never missing.
@@ -302,24 +275,40 @@ bool LinkUnnamedFile(int fd, int dirFd, const std::string& name)
     return false;
 }
 
+// Renames the complete temporary file to `name`; a name to keep is never
+// replaced, on file systems without an atomic no-replace rename too.
+bool RenameInto(int dirFd, const std::string& temporary, const std::string& name, Existing existing)
+{
+    if (existing == Existing::Replace)
+        return ::renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) == 0;
+    if (::renameat2(dirFd, temporary.c_str(), dirFd, name.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (::linkat(dirFd, temporary.c_str(), dirFd, name.c_str(), 0) != 0)
+        return false;
+    ::unlinkat(dirFd, temporary.c_str(), 0);
+    return true;
+}
+
 }  // namespace
 
 bool ReplaceFileAt(int dirFd, const std::string& name, unsigned mode, const std::function<bool(int fd)>& write,
-                   int* error)
+                   int* error, Existing existing)
 {
     std::string partial;  // empty while the file has no name
     FileDescriptor out(OpenUnnamedFile(dirFd));
     if (!out.Valid())
         out = FileDescriptor(OpenTemporaryFile(dirFd, partial));
     if (!out.Valid())
-        return Fail(error, errno);
+        return FailWith(error, errno);
 
     errno = 0;
     bool ok = write(out.Get()) && ::fchmod(out.Get(), mode) == 0;
     int reason = errno;
     if (ok && partial.empty())
     {
-        ok = LinkUnnamedFile(out.Get(), dirFd, name);
+        ok = LinkUnnamedFile(out.Get(), dirFd, name, existing);
         reason = errno;
     }
     if (!out.Close() && ok)
@@ -332,7 +321,7 @@ bool ReplaceFileAt(int dirFd, const std::string& name, unsigned mode, const std:
     }
     if (ok && !partial.empty())
     {
-        if (::renameat(dirFd, partial.c_str(), dirFd, name.c_str()) == 0)
+        if (RenameInto(dirFd, partial, name, existing))
             return true;
         reason = errno;
     }
@@ -340,20 +329,15 @@ bool ReplaceFileAt(int dirFd, const std::string& name, unsigned mode, const std:
         return true;
     if (!partial.empty())
         ::unlinkat(dirFd, partial.c_str(), 0);
-    return Fail(error, reason ? reason : EIO);
+    return FailWith(error, reason ? reason : EIO);
 }
 
-bool ReplaceFile(const fs::path& destination, unsigned mode, const std::function<bool(int fd)>& write, int* error)
+bool ReplaceFile(const fs::path& destination, unsigned mode, const std::function<bool(int fd)>& write, int* error,
+                 Existing existing)
 {
-    auto [parent, name] = SplitParent(destination);
-    FileDescriptor dir(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    std::string name;
+    FileDescriptor dir(OpenParentFolder(destination, name));
     if (!dir.Valid())
-        return Fail(error, errno);
-    return ReplaceFileAt(dir.Get(), name, mode, write, error);
-}
-
-bool ReplaceFileWith(const fs::path& destination, const void* data, size_t size, int* error)
-{
-    return ReplaceFile(destination, 0644,
-                       [&](int out) { return WriteAll(out, static_cast<const char*>(data), size); }, error);
+        return FailWith(error, errno);
+    return ReplaceFileAt(dir.Get(), name, mode, write, error, existing);
 }

@@ -1,0 +1,34 @@
+#include "app/main_frame.h"
+#include "capture/record_inbox.h"
+#include "gui_support.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace fs = std::filesystem;
+
+// A record the capture thread has handed over is part of the user's
+// records, whether or not the window has shown it yet.
+TEST(MainFrameSave, SaveEverythingIncludesRecordsStillWaitingForTheWindow)
+{
+    TempDir dir;
+    RecordInbox inbox(nullptr);  // never wakes the window: the records stay waiting
+    auto* frame = new MainFrame();
+    frame->SetSaveRoot(dir.Path());
+    frame->SetInbox(&inbox);
+    inbox.AddText(MakeTextRecord("just copied"), std::chrono::steady_clock::now());
+    Choose(frame, MainFrame::ID_SAVE_EVERYTHING);
+    auto now = std::chrono::steady_clock::now();
+    EXPECT_TRUE(frame->FinishSaves(now + std::chrono::seconds(10), now + std::chrono::seconds(20)));
+
+    std::vector<std::string> saved;
+    for (const auto& stamp : fs::directory_iterator(dir / "manual-save"))
+        if (fs::exists(stamp.path() / "text" / "1.txt"))
+            saved.push_back(ReadFile(stamp.path() / "text" / "1.txt"));
+    EXPECT_EQ(saved, std::vector<std::string>{"just copied"});
+    frame->SetInbox(nullptr);
+    frame->Destroy();
+    Pump(20);
+}
