@@ -1,6 +1,5 @@
 #include "save/save_records.h"
 
-#include "file/file_record.h"
 #include "fs/copy_file.h"
 #include "fs/file_system.h"
 #include "fs/outcome.h"

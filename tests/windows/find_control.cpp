@@ -81,7 +81,8 @@ BOOL CALLBACK Visit(HWND child, LPARAM data)
         search->ok = true;
         return FALSE;
     }
-    if (search->kind == L"tab" && type == WC_TABCONTROLW)
+    // The toolkit registers the system's tab control under a name of its own.
+    if (search->kind == L"tab" && (type == WC_TABCONTROLW || type.find(L"SysTabCtl32") != std::wstring::npos))
     {
         const int index = std::stoi(search->label);
         if (index < ::SendMessageW(child, TCM_GETITEMCOUNT, 0, 0) && TabRect(child, index, rect))
