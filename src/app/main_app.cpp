@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 wxIMPLEMENT_APP(MainApp);
 
@@ -54,6 +55,8 @@ bool MainApp::OnInit()
     const std::filesystem::path copiedFiles = m_places.copiedFiles;
     m_store = std::make_unique<StoredCopies>(copiedFiles);
     StoredCopies::Found found = haveLockFolder ? StoredCopies::Examine(copiedFiles) : StoredCopies::Found::Taken;
+    if (haveLockFolder)
+        StoredCopies::RemoveLeftAside(copiedFiles);
     if (found == StoredCopies::Found::Ours)
         StoredCopies::RemoveIfOurs(copiedFiles);
     else if (found == StoredCopies::Found::Taken)
@@ -65,7 +68,7 @@ bool MainApp::OnInit()
     RegisterImageHandlers();
     m_frame->Show(true);
 
-    WatchQuitSignals([this] { RequestQuit(); });
+    WatchQuitSignals([this] { RequestQuit(); }, kQuitLimit, [this] { RemoveStoredCopiesNow(); });
     WatchDisplayLoss([this] { Shutdown(); });
 
     if (found == StoredCopies::Found::Taken)
@@ -83,6 +86,15 @@ bool MainApp::OnInit()
             wxMessageBox(message, "Copied Files Folder", wxOK | wxICON_WARNING, m_frame);
         });
     }
+
+    // Told once, from the thread that stores copies.
+    m_store->OnReserveReached([this](const std::string& message) {
+        CallAfter([this, message] {
+            if (m_frame && !m_shutDown)
+                wxMessageBox(wxString::FromUTF8(message.c_str()), "Copied Files Folder", wxOK | wxICON_WARNING,
+                             m_frame);
+        });
+    });
 
     MainFrame* frame = m_frame;
     m_inbox = std::make_unique<RecordInbox>([frame] { frame->RecordsWaiting(); });
@@ -118,8 +130,16 @@ void MainApp::RequestQuit()
             dialog->EndModal(wxID_CANCEL);
     MainFrame* frame = m_frame;
     frame->CallAfter([frame] { frame->Close(true); });
-    // Should the close not get through in time, the same clean-up runs here.
-    EndProcessAfter(500, [this] { Shutdown(); });
+}
+
+void MainApp::RemoveStoredCopiesNow()
+{
+    if (!m_running)
+        return;
+    // The capture thread may be making a record's folder inside at this
+    // moment: what it adds is gone with a second try.
+    for (int attempt = 0; attempt < 3 && !StoredCopies::RemoveSoon(m_places.copiedFiles, kRemovalBudget); ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 void MainApp::Shutdown()
@@ -155,7 +175,7 @@ void MainApp::Shutdown()
         m_logger = nullptr;
     }
     if (m_running)
-        StoredCopies::RemoveIfOurs(m_places.copiedFiles);
+        StoredCopies::RemoveSoon(m_places.copiedFiles, kRemovalBudget);
 }
 
 int MainApp::OnExit()

@@ -5,6 +5,7 @@
 
 #include <wx/app.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -38,6 +39,18 @@ private:
     // A quit signal: through the window's own close, as if the user closed
     // it; any dialog it shows ends first.
     void RequestQuit();
+
+    // What must happen when the process ends without the GUI thread
+    // (it did not get to the close in time): the stored copies go. Runs on
+    // another thread and touches no window.
+    void RemoveStoredCopiesNow();
+
+    // From a quit signal to the end of the process, whatever holds the GUI
+    // thread.
+    static constexpr std::chrono::milliseconds kQuitLimit{800};
+    // The stored copies' removal within the end: what takes longer is
+    // finished after it.
+    static constexpr std::chrono::milliseconds kRemovalBudget{150};
 
     MainFrame* m_frame = nullptr;
     ClipLogger* m_logger = nullptr;

@@ -5,6 +5,8 @@
 
 #include <wx/image.h>
 
+#include <thread>
+
 ClipLogger::ClipLogger(CaptureSink* sink, StoredCopies* store)
     : wxThread(wxTHREAD_JOINABLE), m_store(store), m_sink(sink)
 {
@@ -27,8 +29,10 @@ void ClipLogger::RequestStop()
         std::lock_guard<std::mutex> lock(m_queueMutex);
         m_stop.store(true, std::memory_order_relaxed);
         m_queue.clear();
+        m_fileQueue.clear();
     }
     m_wake.notify_one();
+    m_fileWake.notify_one();
 }
 
 bool ClipLogger::WaitForEnd(std::chrono::milliseconds limit)
@@ -39,6 +43,11 @@ bool ClipLogger::WaitForEnd(std::chrono::milliseconds limit)
 
 wxThread::ExitCode ClipLogger::Entry()
 {
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        m_fileThreadRunning = true;
+    }
+    std::thread files([this] { RunFileThread(); });
     for (;;)
     {
         ClipSnapshot snapshot;
@@ -52,6 +61,8 @@ wxThread::ExitCode ClipLogger::Entry()
         }
         Poll(std::move(snapshot));
     }
+    // A copy in progress watches the stop request between chunks.
+    files.join();
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
         m_ended = true;
@@ -122,11 +133,42 @@ void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files, Chan
     // name with the last one is still new.
     if (files.empty() || files == m_lastFiles)
         return;
+    m_lastFiles = files;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_fileThreadRunning)
+        {
+            m_fileQueue.push_back({files, changedAt});
+            m_fileWake.notify_one();
+            return;
+        }
+    }
+    StoreFiles(files, changedAt);
+}
+
+void ClipLogger::StoreFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt)
+{
     for (const std::filesystem::path& path : files)
     {
         if (StopRequested())
             return;
         m_sink->AddFile(MakeFileRecord(path, ++m_fileCount, *m_store, &m_stop), changedAt);
     }
-    m_lastFiles = files;
+}
+
+void ClipLogger::RunFileThread()
+{
+    for (;;)
+    {
+        FileList list;
+        {
+            std::unique_lock<std::mutex> lock(m_queueMutex);
+            m_fileWake.wait(lock, [this] { return StopRequested() || !m_fileQueue.empty(); });
+            if (StopRequested())
+                return;
+            list = std::move(m_fileQueue.front());
+            m_fileQueue.pop_front();
+        }
+        StoreFiles(list.files, list.changedAt);
+    }
 }

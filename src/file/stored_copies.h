@@ -1,11 +1,17 @@
 #pragma once
 
+#include "fs/copy_file.h"
+
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 
 // The copied-files folder, where every recorded file gets a copy of its
@@ -17,6 +23,22 @@
 // without stored copies.
 // Whether `name` can be a stored copy's name: one name, never a path.
 bool IsStorableName(const std::string& name);
+
+// Stored copies never take the disk they are on below this much free
+// space: the larger of 1 GiB and 5% of the file system's size, so that the
+// user's other programs go on working whatever is copied.
+std::uint64_t FreeSpaceReserve(std::uint64_t fileSystemBytes);
+
+// A stored copy holds at most the bytes the file had when it was recorded.
+// A file whose size says nothing of its content (size 0, or a file of a
+// pseudo file system such as /proc or /sys, whose reads may never end) is
+// stored only when all of it fits in kSizelessFileBound; else it gets no
+// stored copy.
+constexpr std::uint64_t kSizelessFileBound = std::uint64_t(1) << 20;
+CopyLimit StoredCopyLimit(std::uint64_t size, bool sizeless);
+
+// What the user is told, once per run, when the reserve stops the copies.
+std::string ReserveMessage(const std::filesystem::path& folder, std::uint64_t reserve);
 
 class StoredCopies
 {
@@ -39,6 +61,14 @@ public:
     // following any link inside; true when nothing of ours is left.
     static bool RemoveIfOurs(const std::filesystem::path& folder);
 
+    // The same at the program's end, within about `budget` however many
+    // copies there are: the folder leaves its place at once, and what the
+    // budget does not cover is removed by a process of the system's own
+    // that outlives this one (what a lost one leaves, the next start's
+    // RemoveLeftAside() removes).
+    static bool RemoveSoon(const std::filesystem::path& folder, std::chrono::milliseconds budget);
+    static void RemoveLeftAside(const std::filesystem::path& folder);
+
     // Stores a copy of `source` for record `number` as `name` and returns
     // where it lies; empty, with `error` set, when no copy could be made.
     // The folder is made when the first copy needs it. A source that is
@@ -49,8 +79,16 @@ public:
     // Makes every later Store() fail: the name is taken.
     void Disable() { m_disabled = true; }
 
+    // `told` hears ReserveMessage() the first time a copy is not made for
+    // want of free space, on the storing thread.
+    void OnReserveReached(std::function<void(const std::string& message)> told) { m_told = std::move(told); }
+
 private:
     bool OpenFolder(int* error);
+    // Whether `bytes` more leave the reserve free; tells the user once when
+    // they don't.
+    bool HasRoomFor(std::uint64_t bytes, int* error);
+    void ReserveReached(std::uint64_t reserve);
 
     // The folder held open while the program writes into it; what that
     // takes is the system's business.
@@ -62,4 +100,10 @@ private:
     // The files this run stored, by the system's identity of a file (device
     // or volume, and the file's number on it).
     std::set<std::pair<std::uint64_t, std::uint64_t>> m_stored;
+    // The copy made of each file, by its identity, size and modification
+    // time: the same file recorded again unchanged shares that copy.
+    // Paths below the folder.
+    std::map<std::tuple<std::uint64_t, std::uint64_t, std::uint64_t, std::int64_t>, std::filesystem::path> m_copies;
+    std::function<void(const std::string&)> m_told;
+    bool m_reserveReached = false;
 };

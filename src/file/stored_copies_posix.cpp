@@ -4,11 +4,16 @@
 #include "fs/outcome.h"
 
 #include <dirent.h>
+#include <spawn.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -35,11 +40,14 @@ bool IsOurFolder(int fd)
            mark.st_uid == ::geteuid();
 }
 
+using Clock = std::chrono::steady_clock;
+
 // Empties the folder `fd` without ever following a link: links are
-// removed as links, folders are entered only through O_NOFOLLOW.
-bool EmptyFolder(int fd, int depth = 0)
+// removed as links, folders are entered only through O_NOFOLLOW. False,
+// with part of it left, once `deadline` has passed.
+bool EmptyFolder(int fd, Clock::time_point deadline = Clock::time_point::max(), int depth = 0)
 {
-    if (depth > 64)
+    if (depth > 64 || Clock::now() > deadline)
         return false;
     int copy = ::dup(fd);
     if (copy < 0)
@@ -62,6 +70,8 @@ bool EmptyFolder(int fd, int depth = 0)
     bool all = true;
     for (const std::string& name : names)
     {
+        if (Clock::now() > deadline)
+            return false;
         if (::unlinkat(fd, name.c_str(), 0) == 0)
             continue;
         if (errno != EISDIR && errno != EPERM)
@@ -70,7 +80,7 @@ bool EmptyFolder(int fd, int depth = 0)
             continue;
         }
         FileDescriptor child(::openat(fd, name.c_str(), kDirectoryFlags));
-        if (!child.Valid() || !EmptyFolder(child.Get(), depth + 1))
+        if (!child.Valid() || !EmptyFolder(child.Get(), deadline, depth + 1))
         {
             all = false;
             continue;
@@ -78,6 +88,31 @@ bool EmptyFolder(int fd, int depth = 0)
         all = (::unlinkat(fd, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT) && all;
     }
     return all;
+}
+
+// Files of file systems that make their content up as it is read: their
+// size says nothing, and some never end.
+bool IsSizeless(int fd)
+{
+    struct statfs system;
+    if (::fstatfs(fd, &system) != 0)
+        return true;
+    switch (static_cast<unsigned long>(system.f_type))
+    {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case EFIVARFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case PSTOREFS_MAGIC:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::pair<fs::path, std::string> ParentAndName(const fs::path& folder)
@@ -136,6 +171,54 @@ bool StoredCopies::RemoveIfOurs(const fs::path& folder)
     return ::unlinkat(parent.Get(), name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
 }
 
+namespace {
+
+// Where a folder goes while it is removed after the program's end.
+constexpr const char kAsidePrefix[] = ".quillory-removing-";
+
+}  // namespace
+
+bool StoredCopies::RemoveSoon(const fs::path& folder, std::chrono::milliseconds budget)
+{
+    const Clock::time_point deadline = Clock::now() + budget;
+    auto [parentPath, name] = ParentAndName(folder);
+    FileDescriptor parent(::open(parentPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parent.Valid())
+        return errno == ENOENT;
+    FileDescriptor fd(::openat(parent.Get(), name.c_str(), kDirectoryFlags));
+    if (!fd.Valid())
+        return errno == ENOENT || errno == ELOOP || errno == ENOTDIR;
+    if (!IsOurFolder(fd.Get()))
+        return true;
+    // Out of its place at once: whatever is left of it from here on is in
+    // a folder of ours that the next start removes too.
+    const std::string aside = kAsidePrefix + std::to_string(::getpid()) + "-" + name;
+    if (::renameat(parent.Get(), name.c_str(), parent.Get(), aside.c_str()) != 0)
+        return RemoveIfOurs(folder);
+    if (EmptyFolder(fd.Get(), deadline))
+        return ::unlinkat(parent.Get(), aside.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+    // The rest takes longer than the program may take to end: the system's
+    // own rm finishes it, after this process is gone. It follows no link,
+    // and the folder is the user's own, in a folder only they can write.
+    const std::string path = (fs::path(parentPath) / aside).native();
+    const char* arguments[] = {"rm", "-rf", "--one-file-system", "--", path.c_str(), nullptr};
+    pid_t child = 0;
+    return ::posix_spawnp(&child, "rm", nullptr, nullptr, const_cast<char* const*>(arguments), environ) == 0;
+}
+
+void StoredCopies::RemoveLeftAside(const fs::path& folder)
+{
+    auto [parentPath, name] = ParentAndName(folder);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(parentPath, ec))
+    {
+        const std::string found = entry.path().filename().native();
+        if (found.rfind(kAsidePrefix, 0) == 0 && found.size() > name.size() &&
+            found.compare(found.size() - name.size(), name.size(), name) == 0)
+            RemoveIfOurs(entry.path());
+    }
+}
+
 bool StoredCopies::OpenFolder(int* error)
 {
     if (m_dir)
@@ -171,6 +254,29 @@ bool StoredCopies::OpenFolder(int* error)
     return true;
 }
 
+bool StoredCopies::HasRoomFor(std::uint64_t bytes, int* error)
+{
+    struct statvfs system;
+    if (::fstatvfs(m_dir->fd.Get(), &system) != 0)
+        return true;  // nothing known: the copy itself finds out
+    const std::uint64_t unit = system.f_frsize ? system.f_frsize : system.f_bsize;
+    const std::uint64_t free = std::uint64_t(system.f_bavail) * unit;
+    const std::uint64_t reserve = FreeSpaceReserve(std::uint64_t(system.f_blocks) * unit);
+    if (free >= reserve && free - reserve >= bytes)
+        return true;
+    ReserveReached(reserve);
+    return FailWith(error, ENOSPC);
+}
+
+void StoredCopies::ReserveReached(std::uint64_t reserve)
+{
+    if (m_reserveReached)
+        return;
+    m_reserveReached = true;
+    if (m_told)
+        m_told(ReserveMessage(m_folder, reserve));
+}
+
 fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const std::string& name,
                              const std::atomic<bool>* stop, int* error)
 {
@@ -194,15 +300,29 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
         return FailWith(error, errno), fs::path();
 
     bool stored = false;
-    if (m_stored.count({static_cast<std::uint64_t>(sourceStatus.st_dev), static_cast<std::uint64_t>(sourceStatus.st_ino)}))
+    const auto device = static_cast<std::uint64_t>(sourceStatus.st_dev);
+    const auto inode = static_cast<std::uint64_t>(sourceStatus.st_ino);
+    const auto key = std::make_tuple(device, inode, static_cast<std::uint64_t>(sourceStatus.st_size),
+                                     std::int64_t(sourceStatus.st_mtim.tv_sec) * 1000000000 + sourceStatus.st_mtim.tv_nsec);
+    if (m_stored.count({device, inode}))
     {
         // Already one of ours (a copy put back on the clipboard): the new
         // record shares its bytes.
         std::string self = "/proc/self/fd/" + std::to_string(in.Get());
         stored = ::linkat(AT_FDCWD, self.c_str(), dir.Get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0;
     }
-    if (!stored && !CopyOpenFileAt(in.Get(), dir.Get(), name, sourceStatus.st_mode & 07777, stop, error))
-        return {};
+    else if (auto copied = m_copies.find(key); copied != m_copies.end())
+        // The same file recorded again, unchanged: one copy serves both.
+        stored = ::linkat(m_dir->fd.Get(), copied->second.c_str(), dir.Get(), name.c_str(), 0) == 0;
+    if (!stored)
+    {
+        const CopyLimit limit = StoredCopyLimit(static_cast<std::uint64_t>(sourceStatus.st_size), IsSizeless(in.Get()));
+        if (!HasRoomFor(limit.bytes, error) ||
+            !CopyOpenFileAt(in.Get(), dir.Get(), name, sourceStatus.st_mode & 07777, stop, error, Existing::Replace,
+                            limit))
+            return {};
+        m_copies[key] = fs::path(recordFolder) / name;
+    }
 
     struct stat copy;
     if (::fstatat(dir.Get(), name.c_str(), &copy, AT_SYMLINK_NOFOLLOW) == 0)

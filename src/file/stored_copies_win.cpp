@@ -117,6 +117,15 @@ bool StoredCopies::RemoveIfOurs(const fs::path& folder)
     return ::RemoveDirectoryW(Win32Path(folder).c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+// On Windows the removal stays whole, in this process: the hand-off to a
+// process that outlives this one was built for POSIX systems only.
+bool StoredCopies::RemoveSoon(const fs::path& folder, std::chrono::milliseconds)
+{
+    return RemoveIfOurs(folder);
+}
+
+void StoredCopies::RemoveLeftAside(const fs::path&) {}
+
 bool StoredCopies::OpenFolder(int* error)
 {
     if (m_dir)
@@ -144,6 +153,27 @@ bool StoredCopies::OpenFolder(int* error)
     return true;
 }
 
+bool StoredCopies::HasRoomFor(std::uint64_t bytes, int* error)
+{
+    ULARGE_INTEGER free, total;
+    if (!::GetDiskFreeSpaceExW(Win32Path(m_folder).c_str(), &free, &total, nullptr))
+        return true;  // nothing known: the copy itself finds out
+    const std::uint64_t reserve = FreeSpaceReserve(total.QuadPart);
+    if (free.QuadPart >= reserve && free.QuadPart - reserve >= bytes)
+        return true;
+    ReserveReached(reserve);
+    return FailWith(error, ENOSPC);
+}
+
+void StoredCopies::ReserveReached(std::uint64_t reserve)
+{
+    if (m_reserveReached)
+        return;
+    m_reserveReached = true;
+    if (m_told)
+        m_told(ReserveMessage(m_folder, reserve));
+}
+
 fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const std::string& name,
                              const std::atomic<bool>* stop, int* error)
 {
@@ -167,12 +197,28 @@ fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const
 
     bool stored = false;
     std::optional<FileIdentity> sourceIdentity = IdentityOf(in.Get());
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!::GetFileInformationByHandle(in.Get(), &info))
+        return FailWith(error, ErrnoOf(::GetLastError())), fs::path();
+    const std::uint64_t size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const auto key = std::make_tuple(
+        std::uint64_t(info.dwVolumeSerialNumber), (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+        size, static_cast<std::int64_t>((std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                        info.ftLastWriteTime.dwLowDateTime));
     if (sourceIdentity && m_stored.count(*sourceIdentity))
         // Already one of ours (a copy put back on the clipboard): the new
         // record shares its bytes.
         stored = ::CreateHardLinkW(Win32Path(copy).c_str(), Win32Path(source).c_str(), nullptr) != 0;
-    if (!stored && !CopyOpenFile(in.Get(), copy, stop, error))
-        return {};
+    else if (auto copied = m_copies.find(key); copied != m_copies.end())
+        // The same file recorded again, unchanged: one copy serves both.
+        stored = ::CreateHardLinkW(Win32Path(copy).c_str(), Win32Path(m_folder / copied->second).c_str(), nullptr) != 0;
+    if (!stored)
+    {
+        const CopyLimit limit = StoredCopyLimit(size, false);
+        if (!HasRoomFor(limit.bytes, error) || !CopyOpenFile(in.Get(), copy, stop, error, Existing::Replace, limit))
+            return {};
+        m_copies[key] = fs::path(std::to_wstring(number)) / fs::u8path(name);
+    }
 
     Win32Handle made(::CreateFileW(Win32Path(copy).c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

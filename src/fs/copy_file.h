@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -26,6 +27,15 @@ enum class Existing
 {
     Replace,
     Keep
+};
+
+// How much of a source a copy takes: at most `bytes`; a source with more
+// is copied up to there, or, with `refuseLonger`, not copied at all
+// (EFBIG). A source that ends sooner is copied whole.
+struct CopyLimit
+{
+    std::uint64_t bytes = UINT64_MAX;
+    bool refuseLonger = false;
 };
 bool CopyFileData(const std::filesystem::path& source, const std::filesystem::path& destination,
                   const std::atomic<bool>* stop = nullptr, int* error = nullptr,

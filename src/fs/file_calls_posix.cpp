@@ -80,45 +80,76 @@ bool CopyRange(int in, int out, off_t begin, off_t end, const std::atomic<bool>*
     return true;
 }
 
-// Copies the data parts of `in` and leaves its holes as holes, so that a
-// disk image with little data in it stays small.
-bool CopyBytes(int in, int out, const std::atomic<bool>* stop)
+// Whether `in` holds anything at `offset` or after it. Read as a block:
+// some pseudo files take only reads of whole entries.
+bool HasDataAt(int in, off_t offset)
+{
+    char block[512];
+    ssize_t got;
+    while ((got = ::pread(in, block, sizeof block, offset)) < 0 && errno == EINTR)
+    {
+    }
+    return got > 0;
+}
+
+// What a copy of at most `limit` ends with: nothing past the limit, and no
+// copy at all of a source that has more than a limit it must not pass.
+bool EndAtLimit(int in, int out, CopyLimit limit)
+{
+    const off_t end = static_cast<off_t>(std::min<std::uint64_t>(limit.bytes, std::numeric_limits<off_t>::max()));
+    if (limit.refuseLonger && HasDataAt(in, end))
+    {
+        errno = EFBIG;
+        return false;
+    }
+    struct stat out_status;
+    if (::fstat(out, &out_status) != 0)
+        return false;
+    return out_status.st_size <= end || ::ftruncate(out, end) == 0;
+}
+
+// Copies the data parts of `in`, at most `limit` of it, and leaves its
+// holes as holes, so that a disk image with little data in it stays small.
+bool CopyBytes(int in, int out, const std::atomic<bool>* stop, CopyLimit limit)
 {
     // A clone shares the blocks where the file system can (Btrfs, XFS).
     if (::ioctl(out, FICLONE, in) == 0)
-        return true;
+        return EndAtLimit(in, out, limit);
 
+    const off_t end = static_cast<off_t>(std::min<std::uint64_t>(limit.bytes, std::numeric_limits<off_t>::max()));
     bool kernel = true;
     std::vector<char> buffer;
     off_t position = 0;
-    for (;;)
+    while (position < end)
     {
         off_t data = ::lseek(in, position, SEEK_DATA);
         if (data < 0)
         {
             if (errno == ENXIO)
                 break;  // nothing but a hole from here on
-            // No hole reporting here: copy everything that is left.
-            if (!CopyRange(in, out, position, std::numeric_limits<off_t>::max(), stop, kernel, buffer))
+            // No hole reporting here (pseudo files among them): copy what
+            // is left, up to the limit.
+            if (!CopyRange(in, out, position, end, stop, kernel, buffer))
                 return false;
             break;
         }
+        if (data >= end)
+            break;
         off_t hole = ::lseek(in, data, SEEK_HOLE);
-        if (hole < 0)
-            hole = std::numeric_limits<off_t>::max();
+        if (hole < 0 || hole > end)
+            hole = end;
         if (!CopyRange(in, out, data, hole, stop, kernel, buffer))
             return false;
-        if (hole == std::numeric_limits<off_t>::max())
-            break;
         position = hole;
     }
     // A hole at the end has no data to write: the size says it.
     struct stat in_status, out_status;
     if (::fstat(in, &in_status) != 0 || ::fstat(out, &out_status) != 0)
         return false;
-    if (in_status.st_size > out_status.st_size && ::ftruncate(out, in_status.st_size) != 0)
+    const off_t size = std::min(in_status.st_size, end);
+    if (size > out_status.st_size && ::ftruncate(out, size) != 0)
         return false;
-    return true;
+    return EndAtLimit(in, out, limit);
 }
 
 // A temporary name that fits beside any name: the limit is on each name,
@@ -209,9 +240,10 @@ int OpenRegularFile(const fs::path& path, struct stat* status)
 }
 
 bool CopyOpenFileAt(int sourceFd, int dirFd, const std::string& name, unsigned mode, const std::atomic<bool>* stop,
-                    int* error, Existing existing)
+                    int* error, Existing existing, CopyLimit limit)
 {
-    return ReplaceFileAt(dirFd, name, mode, [&](int out) { return CopyBytes(sourceFd, out, stop); }, error, existing);
+    return ReplaceFileAt(
+        dirFd, name, mode, [&](int out) { return CopyBytes(sourceFd, out, stop, limit); }, error, existing);
 }
 
 namespace {

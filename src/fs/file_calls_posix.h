@@ -21,8 +21,10 @@ int OpenRegularFile(const std::filesystem::path& path, struct stat* status);
 
 // The copy itself, from an open regular file into the folder `dirFd` under
 // `name`, with permission bits `mode`.
+// At most `limit` of it.
 bool CopyOpenFileAt(int sourceFd, int dirFd, const std::string& name, unsigned mode,
-                    const std::atomic<bool>* stop, int* error, Existing existing = Existing::Replace);
+                    const std::atomic<bool>* stop, int* error, Existing existing = Existing::Replace,
+                    CopyLimit limit = {});
 
 // Writes `name` in the folder `dirFd` through a temporary file beside it
 // that `write` fills and that is renamed over `name`, with permission bits

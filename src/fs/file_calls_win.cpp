@@ -2,7 +2,9 @@
 
 #include "fs/outcome.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -182,7 +184,7 @@ bool WriteThroughTemporary(const fs::path& destination, const std::function<bool
 }
 
 bool CopyOpenFile(HANDLE in, const fs::path& destination, const std::atomic<bool>* stop, int* error,
-                  Existing keep)
+                  Existing keep, CopyLimit limit)
 {
     // Writing a file over itself would lose it.
     {
@@ -196,10 +198,11 @@ bool CopyOpenFile(HANDLE in, const fs::path& destination, const std::atomic<bool
     }
 
     std::vector<char> buffer(kChunk);
-    return WriteThroughTemporary(
+    bool longer = false;
+    bool ok = WriteThroughTemporary(
         destination,
         [&](HANDLE out) {
-            for (;;)
+            for (std::uint64_t left = limit.bytes;;)
             {
                 if (StopRequested(stop))
                 {
@@ -207,14 +210,32 @@ bool CopyOpenFile(HANDLE in, const fs::path& destination, const std::atomic<bool
                     return false;
                 }
                 DWORD got = 0;
-                if (!::ReadFile(in, buffer.data(), kChunk, &got, nullptr))
+                const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(left, kChunk));
+                if (want == 0)
+                {
+                    // At the limit: a source that must not pass it has
+                    // no more.
+                    char extra;
+                    if (limit.refuseLonger && ::ReadFile(in, &extra, 1, &got, nullptr) && got > 0)
+                    {
+                        longer = true;
+                        ::SetLastError(ERROR_FILE_TOO_LARGE);
+                        return false;
+                    }
+                    return true;
+                }
+                if (!::ReadFile(in, buffer.data(), want, &got, nullptr))
                     return false;
                 if (got == 0)
                     return true;
                 if (!WriteAllTo(out, buffer.data(), got))
                     return false;
+                left -= got;
             }
         },
         error, keep);
+    if (!ok && longer && error)
+        *error = EFBIG;
+    return ok;
 }
 

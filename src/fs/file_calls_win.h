@@ -63,7 +63,7 @@ bool WriteThroughTemporary(const std::filesystem::path& destination, const std::
 // a destination that is `in` itself is left alone (true). `stop` is checked
 // between chunks.
 bool CopyOpenFile(HANDLE in, const std::filesystem::path& destination, const std::atomic<bool>* stop, int* error,
-                  Existing existing = Existing::Replace);
+                  Existing existing = Existing::Replace, CopyLimit limit = {});
 
 // Writes all of `size` bytes; false with the last error set.
 bool WriteAllTo(HANDLE file, const void* data, size_t size);

@@ -1,21 +1,30 @@
 #include "platform/session_watch.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+#include <glib.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
-
-#include <X11/Xlib.h>
-#include <gdk/gdk.h>
-#include <glib-unix.h>
+#include <thread>
 
 namespace {
 
-std::function<void()>& QuitHandler()
+// Never destroyed: the watching thread may still use it while the process
+// ends.
+struct QuitWatch
 {
-    static std::function<void()> quit;
-    return quit;
-}
+    std::function<void()> quit;
+    std::function<void()> last;
+    std::chrono::milliseconds limit{0};
+    int pipe[2] = {-1, -1};
+};
+QuitWatch* g_watch = nullptr;
 
 std::function<void()>& LossHandler()
 {
@@ -23,11 +32,62 @@ std::function<void()>& LossHandler()
     return lost;
 }
 
-gboolean OnQuitSignal(gpointer)
+void OnQuitSignal(int)
 {
-    if (QuitHandler())
-        QuitHandler()();
-    return G_SOURCE_CONTINUE;  // a second signal asks again
+    // All a signal handler may do: wake the watching thread.
+    const int saved = errno;
+    char byte = 1;
+    [[maybe_unused]] ssize_t written = ::write(g_watch->pipe[1], &byte, 1);
+    errno = saved;
+}
+
+gboolean OnQuitRequested(gpointer data)
+{
+    static_cast<QuitWatch*>(data)->quit();
+    return G_SOURCE_REMOVE;
+}
+
+// Hears the signals apart from the GUI thread, so that a GUI thread that
+// never comes back to its event loop can't keep the process from ending.
+void WatchFromThread(QuitWatch* watch)
+{
+    bool asked = false;
+    auto deadline = std::chrono::steady_clock::now();
+    for (;;)
+    {
+        int timeout = -1;
+        if (asked)
+        {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                              std::chrono::steady_clock::now());
+            timeout = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+        }
+        pollfd wake{watch->pipe[0], POLLIN, 0};
+        int ready = ::poll(&wake, 1, timeout);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready > 0)
+        {
+            char bytes[64];
+            [[maybe_unused]] ssize_t got = ::read(watch->pipe[0], bytes, sizeof bytes);
+            if (!asked)
+                deadline = std::chrono::steady_clock::now() + watch->limit;
+            asked = true;
+            // A second signal asks again. Handed to GLib's loop as the
+            // toolkit's own sources are, not as a toolkit event: those
+            // run inside a modal dialog's loop too, where the window
+            // must not close under the dialog.
+            g_idle_add_full(G_PRIORITY_DEFAULT, OnQuitRequested, watch, nullptr);
+            continue;
+        }
+        if (asked && std::chrono::steady_clock::now() >= deadline)
+        {
+            if (watch->last)
+                watch->last();
+            std::fflush(nullptr);
+            ::_exit(0);
+        }
+    }
 }
 
 int OnDisplayLost(Display*)
@@ -44,37 +104,30 @@ int OnDisplayLost(Display*)
     ::_exit(1);
 }
 
-std::function<void()>& LastHandler()
-{
-    static std::function<void()> last;
-    return last;
-}
-
-gboolean OnDeadline(gpointer)
-{
-    if (LastHandler())
-        LastHandler()();
-    std::fflush(nullptr);
-    ::_exit(0);
-}
-
 }  // namespace
 
-void WatchQuitSignals(std::function<void()> quit)
+void WatchQuitSignals(std::function<void()> quit, std::chrono::milliseconds limit, std::function<void()> last)
 {
-    QuitHandler() = std::move(quit);
+    if (g_watch)
+        return;
+    auto* watch = new QuitWatch{std::move(quit), std::move(last), limit};
+    if (::pipe2(watch->pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    {
+        delete watch;
+        return;
+    }
+    g_watch = watch;
+    struct sigaction action = {};
+    action.sa_handler = OnQuitSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
     for (int signal : {SIGTERM, SIGHUP, SIGINT})
-        g_unix_signal_add(signal, OnQuitSignal, nullptr);
+        ::sigaction(signal, &action, nullptr);
+    std::thread(WatchFromThread, watch).detach();
 }
 
 void WatchDisplayLoss(std::function<void()> lost)
 {
     LossHandler() = std::move(lost);
     XSetIOErrorHandler(OnDisplayLost);
-}
-
-void EndProcessAfter(int milliseconds, std::function<void()> last)
-{
-    LastHandler() = std::move(last);
-    g_timeout_add(static_cast<guint>(milliseconds), OnDeadline, nullptr);
 }

@@ -8,27 +8,39 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
-std::function<void()>& QuitHandler()
+// Never destroyed: the deadline's thread may still use it while the
+// process ends.
+struct QuitWatch
 {
-    static std::function<void()> quit;
-    return quit;
-}
-
-std::function<void()>& LastHandler()
-{
-    static std::function<void()> last;
-    return last;
-}
+    std::function<void()> quit;
+    std::function<void()> last;
+    std::chrono::milliseconds limit{0};
+    std::atomic<bool> asked{false};
+};
+QuitWatch* g_watch = nullptr;
 
 BOOL WINAPI OnConsoleEvent(DWORD type)
 {
-    if (wxTheApp && QuitHandler())
-        wxTheApp->CallAfter([] { QuitHandler()(); });
+    QuitWatch* watch = g_watch;
+    if (wxTheApp)
+        wxTheApp->CallAfter([watch] { watch->quit(); });
+    // Whatever holds the GUI thread, the process ends once the limit is
+    // past.
+    if (!watch->asked.exchange(true))
+        std::thread([watch] {
+            std::this_thread::sleep_for(watch->limit);
+            if (watch->last)
+                watch->last();
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }).detach();
     // For these the process ends when this returns: the window gets time
     // to close first.
     if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT)
@@ -36,31 +48,17 @@ BOOL WINAPI OnConsoleEvent(DWORD type)
     return TRUE;
 }
 
-// A thread timer: every message loop of the GUI thread runs it, a system
-// message box's included.
-void CALLBACK OnDeadline(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (LastHandler())
-        LastHandler()();
-    std::fflush(nullptr);
-    std::_Exit(0);
-}
-
 }  // namespace
 
-void WatchQuitSignals(std::function<void()> quit)
+void WatchQuitSignals(std::function<void()> quit, std::chrono::milliseconds limit, std::function<void()> last)
 {
-    QuitHandler() = std::move(quit);
+    if (g_watch)
+        return;
+    g_watch = new QuitWatch{std::move(quit), std::move(last), limit};
     ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
 void WatchDisplayLoss(std::function<void()>)
 {
     // The Windows desktop does not go away under a running program.
-}
-
-void EndProcessAfter(int milliseconds, std::function<void()> last)
-{
-    LastHandler() = std::move(last);
-    ::SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), OnDeadline);
 }

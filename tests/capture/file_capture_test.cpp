@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -59,4 +60,48 @@ TEST(FileCapture, FilesOfTheSameNameKeepCopiesOfTheirOwn)
     // One file under two names: what is written through one shows in the other.
     std::ofstream(files[0].storedCopy, std::ios::binary | std::ios::app) << " shared";
     EXPECT_EQ(ReadFile(files[2].storedCopy), "first report shared");
+}
+
+namespace {
+
+size_t FileCount(RecordingSink& sink)
+{
+    return sink.Files().size();
+}
+
+}  // namespace
+
+TEST(FileCapture, ATextIsRecordedWhileAListOfFilesIsStillBeingStored)
+{
+    TempDir dir;
+    std::vector<fs::path> many;
+    for (int i = 0; i < 3000; ++i)
+    {
+        many.push_back(dir / ("file " + std::to_string(i)));
+        WriteFile(many.back(), std::string(512, 'f'));
+    }
+    WriteFile(dir / "last", "last");
+    RecordingSink sink;
+    StoredCopies store(dir / "copied-files");
+    ClipLogger logger(&sink, &store);
+    ASSERT_EQ(logger.Create(), wxTHREAD_NO_ERROR);
+    ASSERT_EQ(logger.Run(), wxTHREAD_NO_ERROR);
+    logger.Submit(ClipSnapshot::OfFiles(many));
+    logger.Submit(ClipSnapshot::OfText("copied during the files"));
+    logger.Submit(ClipSnapshot::OfFiles({dir / "last"}));
+    ASSERT_TRUE(sink.WaitForTexts(1));
+    EXPECT_LT(FileCount(sink), many.size() + 1);  // the text did not wait for them
+
+    // The files still arrive, every one, in the order of their lists.
+    for (int wait = 0; wait < 3000 && FileCount(sink) < many.size() + 1; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::vector<FileRecord> files = sink.Files();
+    ASSERT_EQ(files.size(), many.size() + 1);
+    EXPECT_EQ(files.front().path, many.front());
+    EXPECT_EQ(files[many.size() - 1].path, many.back());
+    EXPECT_EQ(files.back().path, dir / "last");
+    EXPECT_EQ(ReadFile(files.back().storedCopy), "last");
+    logger.RequestStop();
+    EXPECT_TRUE(logger.WaitForEnd(std::chrono::seconds(10)));
+    logger.Wait();
 }

@@ -1,6 +1,7 @@
 """Every way the program ends, with work in flight: it ends within a second,
 and no stored copy of the user's files outlives it."""
 
+import ctypes
 import os
 import signal
 import subprocess
@@ -11,6 +12,9 @@ from quillory_e2e import (SLOWDOWN, Quillory, QuilloryTest, main, make_large_png
                           start_window_manager, stop_clipboard_owners, uri_list, wait_until, settle)
 
 BUDGET = 1.0  # seconds from the request to the end of the process
+
+PTRACE_SEIZE, PTRACE_INTERRUPT, PTRACE_LISTEN = 0x4206, 0x4207, 0x4208
+WALL = 0x40000000
 
 
 def write_large_file(path, size):
@@ -91,6 +95,31 @@ class Exit(QuilloryTest):
         start = time.monotonic()
         q.process.send_signal(signal.SIGTERM)
         self.assert_ends_in_time(start)
+
+    def test_a_quit_signal_ends_it_while_the_window_thread_is_held(self):
+        q = self.start_with_a_stored_copy()
+        # The window's thread (the process's first) stopped as if stuck
+        # inside a call that never returns; every other thread runs on.
+        libc = ctypes.CDLL(None, use_errno=True)
+        libc.ptrace.argtypes = [ctypes.c_long, ctypes.c_long, ctypes.c_void_p, ctypes.c_void_p]
+        pid = q.process.pid
+        self.assertEqual(libc.ptrace(PTRACE_SEIZE, pid, None, None), 0, os.strerror(ctypes.get_errno()))
+        self.assertEqual(libc.ptrace(PTRACE_INTERRUPT, pid, None, None), 0, os.strerror(ctypes.get_errno()))
+        _, status = os.waitpid(pid, WALL)
+        self.assertTrue(os.WIFSTOPPED(status))
+        start = time.monotonic()
+        q.process.send_signal(signal.SIGTERM)
+        while True:
+            _, status = os.waitpid(pid, WALL)
+            if os.WIFEXITED(status) or os.WIFSIGNALED(status):
+                break
+            libc.ptrace(PTRACE_LISTEN, pid, None, None)  # stays held
+        took = time.monotonic() - start
+        q.process.returncode = os.waitstatus_to_exitcode(status)
+        print("ended in %.3f s" % took, end=" ... ", flush=True)
+        self.assertEqual(q.process.returncode, 0)
+        self.assertLess(took, BUDGET * SLOWDOWN, "took %.2f s to end" % took)
+        self.assertFalse(os.path.lexists(q.copied_files), "stored copies left behind")
 
     def test_exit_while_a_large_file_is_copied(self):
         large = os.path.join(self.q.dir, "large.bin")

@@ -127,3 +127,40 @@ TEST(StoredCopies, SparseFilesKeepTheirHoles)
     ASSERT_EQ(::pread(fd.Get(), data, 4, 512 << 20), 4);
     EXPECT_EQ(std::string(data, 4), "data");
 }
+
+TEST(StoredCopies, PseudoFilesAreStoredOnlyWhenTheyEndWithinTheBound)
+{
+    TempDir dir;
+    StoredCopies store(dir / "copied-files");
+    // Reads of a process's page map go on for gigabytes.
+    int error = 0;
+    EXPECT_TRUE(store.Store("/proc/self/pagemap", 1, "pagemap", nullptr, &error).empty());
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_FALSE(fs::exists(dir / "copied-files" / "1" / "pagemap"));
+    // A small one, whose size says 0, is stored whole.
+    fs::path status = store.Store("/proc/self/status", 2, "status", nullptr, &error);
+    ASSERT_FALSE(status.empty());
+    EXPECT_NE(ReadFile(status).find("Name:"), std::string::npos);
+}
+
+TEST(StoredCopies, AFileRecordedAgainUnchangedSharesItsCopy)
+{
+    TempDir dir;
+    WriteFile(dir / "big.bin", std::string(1 << 20, 'b'));
+    StoredCopies store(dir / "copied-files");
+    fs::path first = Store(store, dir / "big.bin", 1);
+    fs::path second = Store(store, dir / "big.bin", 2);
+    ASSERT_FALSE(first.empty());
+    ASSERT_FALSE(second.empty());
+    struct stat a, b;
+    ASSERT_EQ(::stat(first.c_str(), &a), 0);
+    ASSERT_EQ(::stat(second.c_str(), &b), 0);
+    EXPECT_EQ(a.st_ino, b.st_ino);
+
+    // Changed since: a copy of its own, of what it holds now.
+    ::usleep(10000);
+    WriteFile(dir / "big.bin", "changed");
+    fs::path third = Store(store, dir / "big.bin", 3);
+    EXPECT_EQ(ReadFile(third), "changed");
+    EXPECT_EQ(ReadFile(first), std::string(1 << 20, 'b'));
+}

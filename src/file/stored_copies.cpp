@@ -1,0 +1,31 @@
+#include "file/stored_copies.h"
+
+#include <algorithm>
+
+std::uint64_t FreeSpaceReserve(std::uint64_t fileSystemBytes)
+{
+    return std::max<std::uint64_t>(std::uint64_t(1) << 30, fileSystemBytes / 20);
+}
+
+CopyLimit StoredCopyLimit(std::uint64_t size, bool sizeless)
+{
+    CopyLimit limit;
+    if (sizeless || size == 0)
+    {
+        limit.bytes = kSizelessFileBound;
+        limit.refuseLonger = true;
+    }
+    else
+        limit.bytes = size;
+    return limit;
+}
+
+std::string ReserveMessage(const std::filesystem::path& folder, std::uint64_t reserve)
+{
+    const std::uint64_t mb = reserve >> 20;
+    const std::string amount = mb >= 1024 && mb % 1024 == 0 ? std::to_string(mb / 1024) + " GB"
+                                                             : std::to_string(mb) + " MB";
+    return "Quillory keeps a copy of every file it records in\n\n" + folder.u8string() +
+           "\n\nbut the disk it is on has too little free space: a copy would leave less than " + amount +
+           " free there. Files are recorded without stored copies while the disk is this full.";
+}
