@@ -96,12 +96,18 @@ void TextPage::OnSearch(wxCommandEvent&)
     const wxString pattern = m_searchField->GetValue();
     TextRecords matches = FindMatches(m_texts, pattern.utf8_string());
     // No match is decided before an empty pattern, so an empty search with
-    // no records says there are no matches.
+    // no records says there are no matches. A message box waits for the
+    // user in a loop of its own: it opens once this handler has returned,
+    // so that a screen reader that pressed the button through the
+    // accessibility bus gets its answer first (asked from inside that
+    // loop, the bus dispatch never returns, and the window's thread hangs).
     if (matches.empty())
-        wxMessageBox("No matches could be found. Remember, it's case sensitive!", "No Matches Found~",
-                     wxOK | wxCENTRE, nullptr);
+        CallAfter([] {
+            wxMessageBox("No matches could be found. Remember, it's case sensitive!", "No Matches Found~",
+                         wxOK | wxCENTRE, nullptr);
+        });
     else if (pattern.empty())
-        wxMessageBox("You didn't enter a search string!", "Error", wxOK | wxCENTRE, nullptr);
+        CallAfter([] { wxMessageBox("You didn't enter a search string!", "Error", wxOK | wxCENTRE, nullptr); });
     else
         (new TextSearch(std::move(matches)))->Show(true);
     m_searchField->SetValue(wxEmptyString);

@@ -121,6 +121,15 @@ class Exit(QuilloryTest):
         self.assertLess(took, BUDGET * SLOWDOWN, "took %.2f s to end" % took)
         self.assertFalse(os.path.lexists(q.copied_files), "stored copies left behind")
 
+    def test_a_screen_reader_opens_the_search_message_and_the_window_still_answers(self):
+        q = self.start_with_a_stored_copy()
+        q.press("Search")  # the accessibility action, as a screen reader presses it
+        wait_until(lambda: q.find("label", prefix="No matches could be found", root=q.app), what="the message")
+        self.assertTrue(q.responds_within(1.0), "the window's thread no longer answers")
+        start = time.monotonic()
+        q.process.send_signal(signal.SIGTERM)
+        self.assert_ends_in_time(start)
+
     def test_exit_while_a_large_file_is_copied(self):
         large = os.path.join(self.q.dir, "large.bin")
         write_large_file(large, 1 << 30)

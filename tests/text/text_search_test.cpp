@@ -36,6 +36,7 @@ protected:
     {
         m_searchField->SetValue(pattern);
         Click(m_page, TextPage::ID_SEARCH);
+        Pump(20);  // a message opens once the button's handler has returned
     }
 
     static wxString LabelOf(TextSearch* window)
