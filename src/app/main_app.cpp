@@ -18,7 +18,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 wxIMPLEMENT_APP(MainApp);
 
@@ -136,10 +135,9 @@ void MainApp::RemoveStoredCopiesNow()
 {
     if (!m_running)
         return;
-    // The capture thread may be making a record's folder inside at this
-    // moment: what it adds is gone with a second try.
-    for (int attempt = 0; attempt < 3 && !StoredCopies::RemoveSoon(m_places.copiedFiles, kRemovalBudget); ++attempt)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Moved aside at once, so that a record's folder the capture thread
+    // makes at this moment lands in what is removed.
+    StoredCopies::RemoveSoon(m_places.copiedFiles, kRemovalBudget);
 }
 
 void MainApp::Shutdown()

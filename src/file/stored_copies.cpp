@@ -1,6 +1,9 @@
 #include "file/stored_copies.h"
 
+#include "fs/outcome.h"
+
 #include <algorithm>
+#include <cerrno>
 
 std::uint64_t FreeSpaceReserve(std::uint64_t fileSystemBytes)
 {
@@ -28,4 +31,19 @@ std::string ReserveMessage(const std::filesystem::path& folder, std::uint64_t re
     return "Quillory keeps a copy of every file it records in\n\n" + folder.u8string() +
            "\n\nbut the disk it is on has too little free space: a copy would leave less than " + amount +
            " free there. Files are recorded without stored copies while the disk is this full.";
+}
+
+bool StoredCopies::HasRoomFor(std::uint64_t bytes, int* error)
+{
+    std::uint64_t free = 0, total = 0;
+    if (!SpaceOf(free, total))
+        return true;  // nothing known: the copy itself finds out
+    const std::uint64_t reserve = FreeSpaceReserve(total);
+    if (free >= reserve && free - reserve >= bytes)
+        return true;
+    // Told once; every later copy is refused without a word.
+    if (!m_reserveReached && m_told)
+        m_told(ReserveMessage(m_folder, reserve));
+    m_reserveReached = true;
+    return FailWith(error, ENOSPC);
 }

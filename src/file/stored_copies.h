@@ -88,7 +88,9 @@ private:
     // Whether `bytes` more leave the reserve free; tells the user once when
     // they don't.
     bool HasRoomFor(std::uint64_t bytes, int* error);
-    void ReserveReached(std::uint64_t reserve);
+    // The free and whole size of the folder's file system; false when the
+    // system can't tell.
+    bool SpaceOf(std::uint64_t& free, std::uint64_t& total) const;
 
     // The folder held open while the program writes into it; what that
     // takes is the system's business.

@@ -152,23 +152,48 @@ StoredCopies::Found StoredCopies::Examine(const fs::path& folder)
     return IsOurFolder(fd.Get()) ? Found::Ours : Found::Taken;
 }
 
-bool StoredCopies::RemoveIfOurs(const fs::path& folder)
+namespace {
+
+// A folder of ours held open for removal, with the folder above it.
+struct OursToRemove
+{
+    FileDescriptor parent;
+    FileDescriptor fd;
+    std::string name;
+};
+
+enum class Opened
+{
+    Ours,
+    NothingOfOurs,  // nothing there, or someone else's: nothing to remove
+    Failed
+};
+
+Opened OpenForRemoval(const fs::path& folder, OursToRemove& ours)
 {
     auto [parentPath, name] = ParentAndName(folder);
-    FileDescriptor parent(::open(parentPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!parent.Valid())
-        return errno == ENOENT;
-    FileDescriptor fd(::openat(parent.Get(), name.c_str(), kDirectoryFlags));
-    if (!fd.Valid())
-        return errno == ENOENT || errno == ELOOP || errno == ENOTDIR;  // nothing, or nothing of ours
-    if (!IsOurFolder(fd.Get()))
-        return true;  // not ours: nothing of ours to remove
+    ours.name = name;
+    ours.parent = FileDescriptor(::open(parentPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!ours.parent.Valid())
+        return errno == ENOENT ? Opened::NothingOfOurs : Opened::Failed;
+    ours.fd = FileDescriptor(::openat(ours.parent.Get(), name.c_str(), kDirectoryFlags));
+    if (!ours.fd.Valid())
+        return errno == ENOENT || errno == ELOOP || errno == ENOTDIR ? Opened::NothingOfOurs : Opened::Failed;
+    return IsOurFolder(ours.fd.Get()) ? Opened::Ours : Opened::NothingOfOurs;
+}
+
+}  // namespace
+
+bool StoredCopies::RemoveIfOurs(const fs::path& folder)
+{
+    OursToRemove ours;
+    if (Opened opened = OpenForRemoval(folder, ours); opened != Opened::Ours)
+        return opened == Opened::NothingOfOurs;
     // The mark goes last, so that a removal cut short is finished by the
     // next start.
-    bool emptied = EmptyFolder(fd.Get());
-    if (!emptied)
+    if (!EmptyFolder(ours.fd.Get()))
         return false;
-    return ::unlinkat(parent.Get(), name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+    return ::unlinkat(ours.parent.Get(), ours.name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
 }
 
 namespace {
@@ -181,26 +206,21 @@ constexpr const char kAsidePrefix[] = ".quillory-removing-";
 bool StoredCopies::RemoveSoon(const fs::path& folder, std::chrono::milliseconds budget)
 {
     const Clock::time_point deadline = Clock::now() + budget;
-    auto [parentPath, name] = ParentAndName(folder);
-    FileDescriptor parent(::open(parentPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!parent.Valid())
-        return errno == ENOENT;
-    FileDescriptor fd(::openat(parent.Get(), name.c_str(), kDirectoryFlags));
-    if (!fd.Valid())
-        return errno == ENOENT || errno == ELOOP || errno == ENOTDIR;
-    if (!IsOurFolder(fd.Get()))
-        return true;
+    OursToRemove ours;
+    if (Opened opened = OpenForRemoval(folder, ours); opened != Opened::Ours)
+        return opened == Opened::NothingOfOurs;
+    const int parent = ours.parent.Get();
     // Out of its place at once: whatever is left of it from here on is in
     // a folder of ours that the next start removes too.
-    const std::string aside = kAsidePrefix + std::to_string(::getpid()) + "-" + name;
-    if (::renameat(parent.Get(), name.c_str(), parent.Get(), aside.c_str()) != 0)
+    const std::string aside = kAsidePrefix + std::to_string(::getpid()) + "-" + ours.name;
+    if (::renameat(parent, ours.name.c_str(), parent, aside.c_str()) != 0)
         return RemoveIfOurs(folder);
-    if (EmptyFolder(fd.Get(), deadline))
-        return ::unlinkat(parent.Get(), aside.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
+    if (EmptyFolder(ours.fd.Get(), deadline))
+        return ::unlinkat(parent, aside.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT;
     // The rest takes longer than the program may take to end: the system's
     // own rm finishes it, after this process is gone. It follows no link,
     // and the folder is the user's own, in a folder only they can write.
-    const std::string path = (fs::path(parentPath) / aside).native();
+    const std::string path = (ParentAndName(folder).first / aside).native();
     const char* arguments[] = {"rm", "-rf", "--one-file-system", "--", path.c_str(), nullptr};
     pid_t child = 0;
     return ::posix_spawnp(&child, "rm", nullptr, nullptr, const_cast<char* const*>(arguments), environ) == 0;
@@ -254,27 +274,15 @@ bool StoredCopies::OpenFolder(int* error)
     return true;
 }
 
-bool StoredCopies::HasRoomFor(std::uint64_t bytes, int* error)
+bool StoredCopies::SpaceOf(std::uint64_t& free, std::uint64_t& total) const
 {
     struct statvfs system;
     if (::fstatvfs(m_dir->fd.Get(), &system) != 0)
-        return true;  // nothing known: the copy itself finds out
+        return false;
     const std::uint64_t unit = system.f_frsize ? system.f_frsize : system.f_bsize;
-    const std::uint64_t free = std::uint64_t(system.f_bavail) * unit;
-    const std::uint64_t reserve = FreeSpaceReserve(std::uint64_t(system.f_blocks) * unit);
-    if (free >= reserve && free - reserve >= bytes)
-        return true;
-    ReserveReached(reserve);
-    return FailWith(error, ENOSPC);
-}
-
-void StoredCopies::ReserveReached(std::uint64_t reserve)
-{
-    if (m_reserveReached)
-        return;
-    m_reserveReached = true;
-    if (m_told)
-        m_told(ReserveMessage(m_folder, reserve));
+    free = std::uint64_t(system.f_bavail) * unit;
+    total = std::uint64_t(system.f_blocks) * unit;
+    return true;
 }
 
 fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const std::string& name,

@@ -153,25 +153,14 @@ bool StoredCopies::OpenFolder(int* error)
     return true;
 }
 
-bool StoredCopies::HasRoomFor(std::uint64_t bytes, int* error)
+bool StoredCopies::SpaceOf(std::uint64_t& free, std::uint64_t& total) const
 {
-    ULARGE_INTEGER free, total;
-    if (!::GetDiskFreeSpaceExW(Win32Path(m_folder).c_str(), &free, &total, nullptr))
-        return true;  // nothing known: the copy itself finds out
-    const std::uint64_t reserve = FreeSpaceReserve(total.QuadPart);
-    if (free.QuadPart >= reserve && free.QuadPart - reserve >= bytes)
-        return true;
-    ReserveReached(reserve);
-    return FailWith(error, ENOSPC);
-}
-
-void StoredCopies::ReserveReached(std::uint64_t reserve)
-{
-    if (m_reserveReached)
-        return;
-    m_reserveReached = true;
-    if (m_told)
-        m_told(ReserveMessage(m_folder, reserve));
+    ULARGE_INTEGER available, size;
+    if (!::GetDiskFreeSpaceExW(Win32Path(m_folder).c_str(), &available, &size, nullptr))
+        return false;
+    free = available.QuadPart;
+    total = size.QuadPart;
+    return true;
 }
 
 fs::path StoredCopies::Store(const fs::path& source, std::uint32_t number, const std::string& name,
