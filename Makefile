@@ -5,7 +5,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev \
+PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev libxcb1-dev libxcb-xfixes0-dev libx11-xcb-dev \
             xvfb xauth xclip xdotool x11-utils wmctrl openbox imagemagick \
             python3 python3-pyatspi python3-xlib at-spi2-core dbus dbus-x11
 # The desktop programs the end-to-end tests copy and paste with, as users do,

@@ -1,5 +1,7 @@
 #include "assert_handler.h"
 #include "gui_support.h"
+#include "platform/clipboard_reader.h"
+#include "platform/clipboard_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +114,13 @@ int main(int argc, char** argv)
     }
     FailTestsOnToolkitAsserts();
     wxInitAllImageHandlers();
+    // The copy buttons put what they copy on the clipboard through the
+    // reader, as in the program.
+    std::unique_ptr<ClipboardReader> reader = ClipboardReader::Create([](ClipSnapshot) {});
+    CopyBackThrough(reader.get());
     int result = RUN_ALL_TESTS();
+    CopyBackThrough(nullptr);
+    reader.reset();
     wxTheApp->OnExit();
     wxEntryCleanup();
     return result;

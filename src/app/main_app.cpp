@@ -8,6 +8,7 @@
 #include "fs/file_system.h"
 #include "image/image_record.h"
 #include "platform/clipboard_reader.h"
+#include "platform/clipboard_writer.h"
 #include "platform/display_backend.h"
 #include "platform/program_files.h"
 #include "platform/session_watch.h"
@@ -108,6 +109,7 @@ bool MainApp::OnInit()
     }
     ClipLogger* logger = m_logger;
     m_reader = ClipboardReader::Create([logger](ClipSnapshot snapshot) { logger->Submit(std::move(snapshot)); });
+    CopyBackThrough(m_reader.get());
     return true;
 }
 
@@ -149,6 +151,7 @@ void MainApp::Shutdown()
 
     if (m_reader)
     {
+        CopyBackThrough(nullptr);
         m_reader->Stop();
         m_reader.reset();
     }

@@ -32,6 +32,13 @@ std::optional<std::string> RecordedText(std::string_view type, std::string_view 
     return std::string(bytes);
 }
 
+std::optional<std::string> TakeRecordedText(std::string_view type, std::string&& bytes)
+{
+    if (type == "STRING" || type == "COMPOUND_TEXT")
+        return RecordedText(type, std::string_view(bytes));
+    return std::move(bytes);
+}
+
 std::optional<std::string> Utf8ToLatin1(std::string_view utf8)
 {
     std::string out;

@@ -11,6 +11,8 @@
 // turned into UTF-8. nullopt for compound text that switches character
 // sets, which only the window system can convert.
 std::optional<std::string> RecordedText(std::string_view type, std::string_view bytes);
+// The same, keeping the bytes themselves where they are recorded as they are.
+std::optional<std::string> TakeRecordedText(std::string_view type, std::string&& bytes);
 
 // ISO 8859-1 to UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);

@@ -66,3 +66,16 @@ ReadPlan PlanRead(const std::vector<std::string>& targets)
         }
     return plan;
 }
+
+std::size_t TransferLimit(const ReadPlan& plan, std::string_view target)
+{
+    if (!target.empty() && target == plan.textTarget)
+        return kTextTransferLimit;
+    if (!target.empty() && target == plan.imageTarget)
+        return kImageTransferLimit;
+    if (!target.empty() && target == plan.fileListTarget)
+        return kFileListTransferLimit;
+    if (!target.empty() && target == plan.secretHintTarget)
+        return kSecretHintTransferLimit;
+    return kTargetListTransferLimit;
+}

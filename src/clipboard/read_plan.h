@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,19 @@ constexpr const char* kSecretHintValue = "secret";
 // break or a NUL, or write it in capitals; a mark that can't be read hides
 // it too, since one record missed is better than a password kept.
 bool IsSecretMark(const std::string* value);
+
+// The most a reader takes of one target; a transfer that would be longer
+// is abandoned whole, as if nothing were offered, since a part of a text,
+// an image or a list is not what was copied. Texts far above any real
+// copy; images by the bytes of the largest within the decoder's limits
+// (their dimensions are checked once the header is in); file lists at
+// 64 MiB, some 200,000 long paths.
+constexpr std::size_t kTextTransferLimit = std::size_t(512) << 20;
+constexpr std::size_t kImageTransferLimit = std::size_t(256) << 20;
+constexpr std::size_t kFileListTransferLimit = std::size_t(64) << 20;
+constexpr std::size_t kTargetListTransferLimit = std::size_t(1) << 20;
+constexpr std::size_t kSecretHintTransferLimit = 4096;
+std::size_t TransferLimit(const ReadPlan& plan, std::string_view target);
 
 // `targets` are the format names the owner offers.
 ReadPlan PlanRead(const std::vector<std::string>& targets);

@@ -32,6 +32,11 @@ wxStaticText* MakeLabel(wxWindow* parent, const wxString& text = wxEmptyString)
     return label;
 }
 
+SharedText MakeText(std::string text)
+{
+    return std::make_shared<const std::string>(std::move(text));
+}
+
 }  // namespace
 
 FilePage::FilePage(wxWindow* parent)
@@ -146,16 +151,16 @@ void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
     // The path's own bytes: the box shows a path that is no UTF-8 only
     // approximately. The boxes are read-only, so they always show these.
     if (std::optional<size_t> index = m_browser->Current())
-        PutTextOnClipboard(m_files[*index].path.u8string());
+        PutTextOnClipboard(MakeText(m_files[*index].path.u8string()));
     else
-        PutTextOnClipboard(m_originalLocationBox->GetValue().utf8_string());
+        PutTextOnClipboard(MakeText(m_originalLocationBox->GetValue().utf8_string()));
 }
 
 void FilePage::OnCopyStoredLocation(wxCommandEvent&)
 {
     if (std::optional<size_t> index = m_browser->Current())
-        PutTextOnClipboard(m_files[*index].storedCopy.u8string());
+        PutTextOnClipboard(MakeText(m_files[*index].storedCopy.u8string()));
     else
-        PutTextOnClipboard(m_storedLocationBox->GetValue().utf8_string());
+        PutTextOnClipboard(MakeText(m_storedLocationBox->GetValue().utf8_string()));
 }
 

@@ -94,5 +94,5 @@ void ImagePage::OnCopy(wxCommandEvent&)
     // The full-size record, in the PNG it is kept as: no decoding and
     // re-encoding of a large image on the GUI thread.
     const ImageRecord& record = m_images[*index];
-    PutPngOnClipboard(*record.png);
+    PutPngOnClipboard(record.png);
 }

@@ -2,13 +2,16 @@
 
 #include "clipboard/clip_snapshot.h"
 
+struct ClipOffer;
+
 #include <functional>
 #include <memory>
 
-// Watches the system clipboard on the GUI thread and turns each change into
-// one snapshot, without ever waiting on the program that owns the clipboard.
-// Snapshots are delivered on the GUI thread, in the order of the changes; a
-// read overtaken by a newer change's snapshot is dropped.
+// Watches the system clipboard from a thread of its own and turns each change
+// into one snapshot, without the window ever waiting on the program that
+// owns the clipboard. Snapshots are delivered on the reader's thread, in the
+// order of the changes; a read overtaken by a newer change's snapshot is
+// dropped.
 class ClipboardReader
 {
 public:
@@ -20,5 +23,15 @@ public:
     virtual void Stop() = 0;
 
     // Starts watching, and reads what the clipboard holds now.
+    // Puts on the clipboard what `build` makes, built and served from the
+    // reader's thread, until another program takes the clipboard or the
+    // reader stops. False when this reader does not own the clipboard
+    // itself (the system keeps what is put there) or has stopped.
+    virtual bool Offer(std::function<ClipOffer()> build)
+    {
+        (void)build;
+        return false;
+    }
+
     static std::unique_ptr<ClipboardReader> Create(Deliver deliver);
 };

@@ -1,51 +1,37 @@
 #include "platform/clipboard_writer.h"
 
-#include "clipboard/clip_text.h"
-#include "clipboard/uri_list.h"
-
-#include <wx/dataobj.h>
+#include "platform/clipboard_reader.h"
 
 namespace {
 
-wxCustomDataObject* Custom(const char* format, const void* data, size_t size)
+// Set and used on the GUI thread only.
+ClipboardReader* g_owner = nullptr;
+
+bool Put(std::function<ClipOffer()> build)
 {
-    auto* object = new wxCustomDataObject(wxDataFormat(format));
-    object->SetData(size, data);
-    return object;
+    return g_owner && g_owner->Offer(std::move(build));
 }
 
 }  // namespace
 
-bool PutTextOnClipboard(const std::string& bytes)
+void CopyBackThrough(ClipboardReader* reader)
 {
-    // Raw bytes, since the toolkit's own text object stops at a NUL. Only
-    // the forms that carry them untouched: GTK programs ask for the
-    // text/plain forms first and turn every line end they get there into
-    // LF, and fall back to UTF8_STRING, which they take as it is. Programs
-    // that know only Latin-1 get it where the text fits.
-    auto* text = new wxDataObjectComposite();
-    text->Add(Custom("UTF8_STRING", bytes.data(), bytes.size()), true);
-    if (std::optional<std::string> latin1 = Utf8ToLatin1(bytes))
-        text->Add(Custom("STRING", latin1->data(), latin1->size()));
-    return PutOnClipboard(text);
+    g_owner = reader;
+}
+
+bool PutTextOnClipboard(SharedText text)
+{
+    // The forms are made on the reader's thread: a huge text is scanned for
+    // its Latin-1 form there, not here.
+    return Put([text = std::move(text)] { return OfferText(text); });
 }
 
 bool PutFilesOnClipboard(const std::vector<std::filesystem::path>& files)
 {
-    std::string uriList, gnome = "copy";
-    for (const std::filesystem::path& file : files)
-    {
-        std::string uri = FileUri(file);
-        uriList += uri + "\r\n";
-        gnome += "\n" + uri;
-    }
-    auto* data = new wxDataObjectComposite();
-    data->Add(Custom("text/uri-list", uriList.data(), uriList.size()), true);
-    data->Add(Custom("x-special/gnome-copied-files", gnome.data(), gnome.size()));
-    return PutOnClipboard(data);
+    return Put([files] { return OfferFiles(files); });
 }
 
-bool PutPngOnClipboard(const std::vector<unsigned char>& png)
+bool PutPngOnClipboard(SharedBytes png)
 {
-    return PutOnClipboard(Custom("image/png", png.data(), png.size()));
+    return Put([png = std::move(png)] { return OfferPng(png); });
 }

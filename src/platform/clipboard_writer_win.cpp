@@ -11,6 +11,20 @@
 
 namespace {
 
+bool PutOnClipboard(wxDataObject* data)
+{
+    // Opening it twice is an error of the toolkit's; a second click while
+    // the first is still writing simply does nothing.
+    if (wxTheClipboard->IsOpened() || !wxTheClipboard->Open())
+    {
+        delete data;
+        return false;
+    }
+    wxTheClipboard->SetData(data);
+    wxTheClipboard->Close();
+    return true;
+}
+
 wxCustomDataObject* Custom(const wxDataFormat& format, const void* data, size_t size)
 {
     auto* object = new wxCustomDataObject(format);
@@ -30,8 +44,15 @@ bool PutAndKeep(wxDataObject* data)
 
 }  // namespace
 
-bool PutTextOnClipboard(const std::string& bytes)
+// The Win32 clipboard is opened and written from the window's thread, and
+// the system keeps what is rendered there.
+void CopyBackThrough(ClipboardReader*) {}
+
+bool PutTextOnClipboard(SharedText text)
 {
+    if (!text)
+        return false;
+    const std::string& bytes = *text;
     // As UTF-16 made here, so that line ends stay as they were recorded;
     // Windows text ends at its first NUL, so a text holding one is cut
     // there by whoever pastes it.
@@ -60,8 +81,11 @@ bool PutFilesOnClipboard(const std::vector<std::filesystem::path>& files)
     return PutAndKeep(data);
 }
 
-bool PutPngOnClipboard(const std::vector<unsigned char>& png)
+bool PutPngOnClipboard(SharedBytes shared)
 {
+    if (!shared)
+        return false;
+    const Bytes& png = *shared;
     // Programs that take only bitmaps get the pixels, those that take PNG
     // (and keep the transparency) the PNG itself.
     wxImage image;

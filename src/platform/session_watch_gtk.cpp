@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 #include <glib.h>
 
 #include <algorithm>
@@ -90,8 +91,15 @@ void WatchFromThread(QuitWatch* watch)
     }
 }
 
-int OnDisplayLost(Display*)
+// The toolkit's connection, the one whose loss ends the program. The
+// clipboard reader's own connection goes down with the same display, and
+// its thread just stops.
+Display* g_toolkitDisplay = nullptr;
+
+int OnDisplayLost(Display* display)
 {
+    if (g_toolkitDisplay && display != g_toolkitDisplay)
+        return 0;  // that connection's owner takes it from here
     // Xlib ends the process if this returns; it must not touch the display.
     static bool once = false;
     if (!once)
@@ -129,5 +137,8 @@ void WatchQuitSignals(std::function<void()> quit, std::chrono::milliseconds limi
 void WatchDisplayLoss(std::function<void()> lost)
 {
     LossHandler() = std::move(lost);
+    GdkDisplay* display = gdk_display_get_default();
+    if (display && GDK_IS_X11_DISPLAY(display))
+        g_toolkitDisplay = gdk_x11_display_get_xdisplay(display);
     XSetIOErrorHandler(OnDisplayLost);
 }

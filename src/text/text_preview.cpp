@@ -11,11 +11,11 @@ void TextPreview::Show(TextRecord record)
     m_shown = std::move(record);
 }
 
-std::string TextPreview::TextToCopy() const
+TextRecord TextPreview::TextToCopy() const
 {
     // Untouched: what the box holds is still what it was given.
     wxString value = m_box->GetValue();
     if (m_shown && value == m_shownValue)
-        return *m_shown;
-    return value.utf8_string();
+        return m_shown;
+    return MakeTextRecord(value.utf8_string());
 }

@@ -19,7 +19,7 @@ public:
     explicit TextPreview(wxTextCtrl* box) : m_box(box) {}
 
     void Show(TextRecord record);
-    std::string TextToCopy() const;
+    TextRecord TextToCopy() const;
 
 private:
     wxTextCtrl* m_box;

@@ -1,8 +1,13 @@
 """A clipboard owner for the tests, in plain Xlib: offers the given targets,
 and can misbehave on purpose.
 
-  clip_owner.py [--never-answer] [--die-mid-incr] [--sequence N --rate R]
+  clip_owner.py [--never-answer] [--die-mid-incr] [--stall-mid-incr] [--endless-incr]
+                [--claim BYTES] [--sequence N --rate R]
                 TARGET=text:VALUE | TARGET=file:PATH ...
+
+--endless-incr sends INCR chunks for ever; --claim names BYTES as the
+INCR transfer's size, whatever it then sends. Once a requestor has taken
+no chunk for a second, these print "sent N", the bytes it took.
 
 --sequence takes the clipboard N times, changing the text of every text
 target to VALUE followed by the change's number, R times a second (0: as
@@ -26,6 +31,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--never-answer", action="store_true")
     parser.add_argument("--die-mid-incr", action="store_true")
+    parser.add_argument("--stall-mid-incr", action="store_true")
+    parser.add_argument("--endless-incr", action="store_true")
+    parser.add_argument("--claim", type=int, default=0)
     parser.add_argument("--sequence", type=int, default=0)
     parser.add_argument("--rate", type=float, default=0)
     parser.add_argument("offers", nargs="+")
@@ -49,6 +57,8 @@ def main():
         offers[d.intern_atom(name)] = [data, kind == "text", data]
 
     transfers = {}  # (requestor id, property) -> [requestor, type, data, offset]
+    watched = []  # [time of the last chunk taken, bytes taken] of the newest transfer
+    filler = os.urandom(CHUNK)
 
     def notify(request, prop):
         reply = event.SelectionNotify(time=request.time, requestor=request.requestor,
@@ -64,10 +74,11 @@ def main():
             requestor.change_property(prop, Xatom.ATOM, 32, [targets_atom] + list(offers))
         elif request.target in offers:
             data = offers[request.target][0]
-            if len(data) > CHUNK:
+            if len(data) > CHUNK or args.endless_incr or args.claim:
                 requestor.change_attributes(event_mask=X.PropertyChangeMask)
-                requestor.change_property(prop, incr, 32, [len(data)])
+                requestor.change_property(prop, incr, 32, [args.claim or len(data)])
                 transfers[(requestor.id, prop)] = [requestor, request.target, data, 0]
+                watched.append([time.monotonic(), 0])
             else:
                 requestor.change_property(prop, request.target, 8, data)
         else:
@@ -82,7 +93,10 @@ def main():
         if args.die_mid_incr and offset >= len(data) // 3:
             d.flush()
             os._exit(0)
-        chunk = data[offset:offset + CHUNK]
+        if args.stall_mid_incr and offset >= len(data) // 3:
+            return
+        watched[-1] = [time.monotonic(), offset]
+        chunk = filler if args.endless_incr else data[offset:offset + CHUNK]
         requestor.change_property(ev.atom, target, 8, chunk)
         if chunk:
             transfers[key][3] = offset + len(chunk)
@@ -97,6 +111,11 @@ def main():
         elif ev.type == X.SelectionClear and not args.sequence:
             sys.exit(0)  # another program took the clipboard
         d.flush()
+
+    def report_stall():
+        if watched and watched[-1][0] and time.monotonic() - watched[-1][0] > 1:
+            print("sent %d" % watched[-1][1], flush=True)
+            watched[-1][0] = 0
 
     def serve_until(deadline):
         while True:
@@ -125,7 +144,10 @@ def main():
             serve_until(next_time)
         print("done", flush=True)
     while True:
-        handle(d.next_event())
+        while d.pending_events():
+            handle(d.next_event())
+        report_stall()
+        time.sleep(0.001 if watched else 0.01)
 
 
 if __name__ == "__main__":

@@ -133,14 +133,16 @@ def stop_clipboard_owners():
         owner.wait()
 
 
-def start_owner(*offers, never_answer=False, die_mid_incr=False, sequence=0, rate=0):
+def start_owner(*offers, sequence=0, rate=0, claim=0, **flags):
     """A clipboard owner of our own (clip_owner.py) offering TARGET=text:VALUE
-    or TARGET=file:PATH."""
+    or TARGET=file:PATH; flags as its options (never_answer=True for
+    --never-answer)."""
     args = list(offers)
-    if never_answer:
-        args.insert(0, "--never-answer")
-    if die_mid_incr:
-        args.insert(0, "--die-mid-incr")
+    for flag, on in flags.items():
+        if on:
+            args.insert(0, "--" + flag.replace("_", "-"))
+    if claim:
+        args = ["--claim", str(claim)] + args
     if sequence:
         args = ["--sequence", str(sequence), "--rate", str(rate)] + args
     return start_helper("clip_owner.py", *args)

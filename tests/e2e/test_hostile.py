@@ -3,6 +3,7 @@ program keeps working, answers its menu accelerators, and loses nothing it
 recorded before."""
 
 import os
+import select
 import time
 
 from quillory_e2e import (SLOWDOWN, QuilloryTest, main, make_file_list, make_png, set_clipboard, start_owner, uri_list,
@@ -151,6 +152,53 @@ class Hostile(QuilloryTest):
     def test_content_marked_as_not_secret_is_kept(self):
         self.owner("UTF8_STRING=text:plain note", "x-kde-passwordManagerHint=text:public")
         self.q.wait_label("You currently have 2 items of text saved from the clipboard")
+
+
+    def peak_memory(self):
+        with open("/proc/%d/status" % self.q.process.pid) as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) * 1024
+
+    def bytes_taken(self, owner, timeout):
+        """What the owner says the program took of its transfer before it
+        stopped taking chunks."""
+        ready, _, _ = select.select([owner.stdout], [], [], timeout * SLOWDOWN)
+        self.assertTrue(ready, "the transfer did not end")
+        line = owner.stdout.readline()
+        self.assertTrue(line.startswith(b"sent "), line)
+        return int(line.split()[1])
+
+    def test_owner_that_sends_chunks_for_ever(self):
+        # A text may be up to 512 MiB: the transfer is given up just past it,
+        # holding memory near that, and the program goes on.
+        limit = 512 << 20
+        before = self.peak_memory()
+        start = time.monotonic()
+        owner = self.owner("UTF8_STRING=text:endless", endless_incr=True)
+        taken = self.bytes_taken(owner, timeout=120)
+        print("endless transfer: %d bytes taken, given up after %.1f s, peak memory %+d MB" %
+              (taken, time.monotonic() - start - 1, (self.peak_memory() - before) >> 20))
+        self.assertGreaterEqual(taken, limit - 400000)
+        self.assertLessEqual(taken, limit + 400000)
+        self.assertLess(self.peak_memory() - before, 1.6 * limit)
+        self.assert_still_working()
+        self.assert_records_next_change(2)
+
+    def test_owner_that_claims_more_than_a_text_may_hold(self):
+        owner = self.owner("UTF8_STRING=text:short", claim=int(2.5 * (1 << 30)))
+        self.assertLessEqual(self.bytes_taken(owner, timeout=10), 200000)
+        self.assert_still_working()
+        self.assert_records_next_change(2)
+
+    def test_owner_that_stalls_during_a_large_transfer(self):
+        path = os.path.join(self.q.dir, "large.txt")
+        with open(path, "w") as f:
+            f.write("y" * 3000000)
+        self.owner("UTF8_STRING=file:" + path, stall_mid_incr=True)
+        settle(0.5)
+        self.assert_still_working()
+        self.assert_records_next_change(2)
 
 
 if __name__ == "__main__":

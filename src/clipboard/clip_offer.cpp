@@ -1,0 +1,81 @@
+#include "clipboard/clip_offer.h"
+
+#include "clipboard/clip_text.h"
+#include "clipboard/uri_list.h"
+
+#include <algorithm>
+
+namespace {
+
+ClipOffer::Form FormOf(std::string target, const SharedText& text, std::string type = {})
+{
+    return {std::move(target), std::move(type), text, *text};
+}
+
+bool IsAscii(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+const ClipOffer::Form* ClipOffer::Find(std::string_view target) const
+{
+    for (const Form& form : forms)
+        if (form.target == target)
+            return &form;
+    return nullptr;
+}
+
+ClipOffer OfferText(SharedText text)
+{
+    if (!text)
+        text = std::make_shared<const std::string>();
+    ClipOffer offer;
+    offer.forms.push_back(FormOf("UTF8_STRING", text));
+    // GTK 3 programs ask for text/plain;charset=utf-8 first where it is
+    // offered, and turn every CR they get there into a line feed; from
+    // UTF8_STRING, their next choice, they take the text as it is. A text
+    // that holds a CR is thus offered without the text/plain forms, so that
+    // it pastes there unchanged.
+    if (text->find('\r') == std::string::npos)
+        for (const char* target : {"text/plain;charset=utf-8", "text/plain"})
+            offer.forms.push_back(FormOf(target, text));
+    // TEXT leaves the encoding to the owner, who says which in the answer.
+    offer.forms.push_back(FormOf("TEXT", text, "UTF8_STRING"));
+    // ASCII is its own Latin-1: the one buffer serves STRING too.
+    if (IsAscii(*text))
+        offer.forms.push_back(FormOf("STRING", text));
+    else if (std::optional<std::string> latin1 = Utf8ToLatin1(*text))
+        offer.forms.push_back(FormOf("STRING", std::make_shared<const std::string>(std::move(*latin1))));
+    offer.self = ClipSnapshot::OfText(*text);
+    return offer;
+}
+
+ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files)
+{
+    std::string uriList, gnome = "copy";
+    for (const std::filesystem::path& file : files)
+    {
+        std::string uri = FileUri(file);
+        uriList += uri + "\r\n";
+        gnome += "\n" + uri;
+    }
+    ClipOffer offer;
+    offer.forms.push_back(FormOf("text/uri-list", std::make_shared<const std::string>(std::move(uriList))));
+    offer.forms.push_back(
+        FormOf("x-special/gnome-copied-files", std::make_shared<const std::string>(std::move(gnome))));
+    offer.self = ClipSnapshot::OfFiles(files);
+    return offer;
+}
+
+ClipOffer OfferPng(SharedBytes png)
+{
+    if (!png)
+        png = std::make_shared<const Bytes>();
+    ClipOffer offer;
+    std::string_view bytes(reinterpret_cast<const char*>(png->data()), png->size());
+    offer.forms.push_back({"image/png", {}, png, bytes});
+    offer.self = ClipSnapshot::OfImage(*png);
+    return offer;
+}

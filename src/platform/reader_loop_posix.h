@@ -1,0 +1,58 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+// The thread a clipboard reader runs on: it waits on the reader's own
+// connection to the display server, runs what other threads post to it in
+// order, and wakes for the reader's deadlines. The X and the Wayland reader
+// share it, so that both have one shape: a connection of their own, never
+// the window's thread.
+class ReaderLoop
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    class Source
+    {
+    public:
+        virtual ~Source() = default;
+        // The connection's descriptor, watched for input.
+        virtual int Descriptor() const = 0;
+        // Handles whatever has arrived and whatever deadline has passed, and
+        // sends what is to be sent. False once the connection is lost: the
+        // loop then ends.
+        virtual bool Dispatch() = 0;
+        virtual std::optional<Clock::time_point> NextDeadline() const = 0;
+    };
+
+    ReaderLoop() = default;
+    ReaderLoop(const ReaderLoop&) = delete;
+    ReaderLoop& operator=(const ReaderLoop&) = delete;
+    ~ReaderLoop();
+
+    bool Start(Source* source);
+    // Runs `task` on the loop's thread, after those posted before it. False
+    // when the loop is not running, and the task is dropped.
+    bool Post(std::function<void()> task);
+    // Runs `last` on the loop's thread, then ends it and waits for it.
+    void Stop(std::function<void()> last = {});
+    bool Running() const;
+
+private:
+    void Run();
+    void Wake();
+
+    Source* m_source = nullptr;
+    std::thread m_thread;
+    int m_wake = -1;
+    mutable std::mutex m_mutex;
+    std::deque<std::function<void()>> m_tasks;
+    bool m_stop = false;
+    bool m_running = false;
+};

@@ -1,0 +1,78 @@
+#include "clipboard/clip_offer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> Targets(const ClipOffer& offer)
+{
+    std::vector<std::string> targets;
+    for (const ClipOffer::Form& form : offer.forms)
+        targets.push_back(form.target);
+    return targets;
+}
+
+}  // namespace
+
+TEST(ClipOfferTest, AsciiTextServesEveryFormFromTheRecordsOwnBytes)
+{
+    auto text = std::make_shared<const std::string>(std::string("line\nnul\0end", 12));
+    ClipOffer offer = OfferText(text);
+    EXPECT_EQ(Targets(offer), (std::vector<std::string>{"UTF8_STRING", "text/plain;charset=utf-8", "text/plain",
+                                                        "TEXT", "STRING"}));
+    for (const ClipOffer::Form& form : offer.forms)
+    {
+        EXPECT_EQ(form.bytes.data(), text->data()) << form.target;
+        EXPECT_EQ(form.bytes.size(), 12u);
+    }
+    EXPECT_EQ(offer.Find("TEXT")->type, "UTF8_STRING");
+    EXPECT_EQ(offer.self.kind, ClipSnapshot::Kind::Text);
+    EXPECT_EQ(offer.self.text, *text);
+}
+
+TEST(ClipOfferTest, ATextWithCarriageReturnsSkipsTheFormsGtkRewrites)
+{
+    ClipOffer offer = OfferText(std::make_shared<const std::string>("one\r\ntwo"));
+    EXPECT_EQ(Targets(offer), (std::vector<std::string>{"UTF8_STRING", "TEXT", "STRING"}));
+    EXPECT_EQ(offer.Find("UTF8_STRING")->bytes, "one\r\ntwo");
+}
+
+TEST(ClipOfferTest, StringIsLatin1OrNotOfferedAtAll)
+{
+    ClipOffer latin = OfferText(std::make_shared<const std::string>("caf\xC3\xA9"));
+    ASSERT_NE(latin.Find("STRING"), nullptr);
+    EXPECT_EQ(latin.Find("STRING")->bytes, "caf\xE9");
+    EXPECT_EQ(latin.Find("UTF8_STRING")->bytes, "caf\xC3\xA9");
+
+    for (const char* beyond : {"\xE6\x97\xA5", "bad \xC3", "\xE2\x82\xAC"})
+    {
+        ClipOffer offer = OfferText(std::make_shared<const std::string>(beyond));
+        EXPECT_EQ(offer.Find("STRING"), nullptr) << beyond;
+        EXPECT_EQ(offer.Find("UTF8_STRING")->bytes, beyond);
+    }
+}
+
+TEST(ClipOfferTest, NoTextIsAnEmptyTextInEveryForm)
+{
+    ClipOffer offer = OfferText(nullptr);
+    ASSERT_EQ(offer.forms.size(), 5u);  // every text form, the empty text being no other
+    for (const ClipOffer::Form& form : offer.forms)
+        EXPECT_TRUE(form.bytes.empty()) << form.target;
+    EXPECT_EQ(offer.self.kind, ClipSnapshot::Kind::Text);
+}
+
+TEST(ClipOfferTest, FilesAndImages)
+{
+    ClipOffer files = OfferFiles({"/tmp/a b.txt", "/tmp/\xC3\xA9"});
+    EXPECT_EQ(files.Find("text/uri-list")->bytes, "file:///tmp/a%20b.txt\r\nfile:///tmp/%C3%A9\r\n");
+    EXPECT_EQ(files.Find("x-special/gnome-copied-files")->bytes,
+              "copy\nfile:///tmp/a%20b.txt\nfile:///tmp/%C3%A9");
+    EXPECT_EQ(files.self.files.size(), 2u);
+
+    auto png = std::make_shared<const Bytes>(Bytes{0x89, 'P', 'N', 'G'});
+    ClipOffer image = OfferPng(png);
+    ASSERT_EQ(image.forms.size(), 1u);
+    EXPECT_EQ(image.forms[0].target, "image/png");
+    EXPECT_EQ(static_cast<const void*>(image.forms[0].bytes.data()), static_cast<const void*>(png->data()));
+    EXPECT_EQ(image.self.imageData, *png);
+}
