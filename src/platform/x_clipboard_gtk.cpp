@@ -7,9 +7,8 @@
 #include "platform/x_clipboard_gtk.h"
 
 #include "clipboard/clip_offer.h"
-#include "clipboard/clip_text.h"
 #include "clipboard/read_plan.h"
-#include "clipboard/uri_list.h"
+#include "clipboard/read_steps.h"
 #include "platform/reader_loop_posix.h"
 
 #include <X11/Xlib-xcb.h>
@@ -95,15 +94,6 @@ public:
     }
 
 private:
-    enum class Step
-    {
-        Targets,
-        SecretHint,
-        FileList,
-        Text,
-        Image
-    };
-
     struct Read
     {
         std::uint64_t generation = 0;
@@ -111,10 +101,8 @@ private:
         Clock::time_point started;
         Clock::time_point deadline;
         int slot = 0;
-        Step step = Step::Targets;
-        std::string target;
+        std::optional<ReadSteps> steps;  // once the formats are known
         xcb_atom_t targetAtom = XCB_NONE;
-        ReadPlan plan;
         bool incremental = false;
         xcb_atom_t type = XCB_NONE;
         std::string data;
@@ -149,13 +137,11 @@ private:
     void OnOwnerChange(xcb_window_t owner);
     void StartRead(ChangeTime changedAt);
     void StartPendingRead();
-    void Request(Read& read, Step step, const std::string& target);
+    void Request(Read& read, const std::string& target, size_t limit);
     void OnSelectionNotify(const xcb_selection_notify_event_t& event);
     void TakeProperty(ReadList::iterator read);
     void TakeChunk(ReadList::iterator read);
     void StepDone(ReadList::iterator read, bool answered);
-    void ReadContent(ReadList::iterator read);
-    void ReadTextOrImage(ReadList::iterator read);
     void Finish(ReadList::iterator read, ClipSnapshot snapshot);
     void Abandon(ReadList::iterator read);
     std::optional<std::string> ConvertCompoundText(const std::string& bytes);
@@ -463,18 +449,16 @@ void XClipboard::StartRead(ChangeTime changedAt)
     read.changedAt = changedAt;
     read.started = Clock::now();
     read.slot = slot;
-    Request(read, Step::Targets, "TARGETS");
+    Request(read, "TARGETS", kTargetListTransferLimit);
 }
 
-void XClipboard::Request(Read& read, Step step, const std::string& target)
+void XClipboard::Request(Read& read, const std::string& target, size_t limit)
 {
-    read.step = step;
-    read.target = target;
     read.targetAtom = Atom(target);
     read.incremental = false;
     read.type = XCB_NONE;
     read.data.clear();
-    read.limit = TransferLimit(read.plan, target);
+    read.limit = limit;
     read.deadline = Clock::now() + kAnswerTimeout;
     xcb_convert_selection(m_connection, m_window, m_clipboard, read.targetAtom, m_slots[read.slot],
                           XCB_CURRENT_TIME);
@@ -580,10 +564,9 @@ void XClipboard::TakeChunk(ReadList::iterator read)
 
 void XClipboard::StepDone(ReadList::iterator read, bool answered)
 {
-    switch (read->step)
+    if (!read->steps)
     {
-    case Step::Targets:
-    {
+        // The formats offered.
         if (!answered || read->data.size() % 4 != 0 || read->data.empty())
         {
             Finish(read, ClipSnapshot::Nothing());
@@ -592,68 +575,19 @@ void XClipboard::StepDone(ReadList::iterator read, bool answered)
         size_t count = std::min(read->data.size() / 4, kMaxTargets);
         std::vector<xcb_atom_t> atoms(count);
         std::memcpy(atoms.data(), read->data.data(), count * 4);
-        read->plan = PlanRead(AtomNames(atoms.data(), atoms.size()));
-        if (!read->plan.secretHintTarget.empty())
-            Request(*read, Step::SecretHint, read->plan.secretHintTarget);
-        else
-            ReadContent(read);
-        return;
+        read->steps.emplace(AtomNames(atoms.data(), atoms.size()), m_hostName,
+                            [this](const std::string& bytes) { return ConvertCompoundText(bytes); });
     }
-    case Step::SecretHint:
-        if (IsSecretMark(answered ? &read->data : nullptr))
-            Finish(read, ClipSnapshot::Nothing());
-        else
-            ReadContent(read);
-        return;
-    case Step::FileList:
-        if (answered)
-            if (auto paths = ParseFileUriList(read->data, m_hostName))
-            {
-                Finish(read, ClipSnapshot::OfFiles(std::move(*paths)));
-                return;
-            }
-        // Not a list of local files: what else the clipboard offers decides.
-        ReadTextOrImage(read);
-        return;
-    case Step::Text:
+    else
     {
-        std::optional<std::string> text;
-        if (answered)
-        {
-            const std::vector<std::string> names = AtomNames(&read->type, 1);
-            const std::string type = names.empty() ? std::string() : names[0];
-            text = TakeRecordedText(type, std::move(read->data));
-            if (!text && type == "COMPOUND_TEXT")
-                text = ConvertCompoundText(read->data);
-        }
-        Finish(read, text ? ClipSnapshot::OfText(std::move(*text)) : ClipSnapshot::Nothing());
-        return;
+        const std::vector<std::string> type = AtomNames(&read->type, 1);
+        read->steps->Answer(answered ? std::optional<std::string>(std::move(read->data)) : std::nullopt,
+                            type.empty() ? std::string_view() : std::string_view(type[0]));
     }
-    case Step::Image:
-        if (answered && !read->data.empty())
-            Finish(read, ClipSnapshot::OfImage(Bytes(read->data.begin(), read->data.end())));
-        else
-            Finish(read, ClipSnapshot::Nothing());
-        return;
-    }
-}
-
-void XClipboard::ReadContent(ReadList::iterator read)
-{
-    if (!read->plan.fileListTarget.empty())
-        Request(*read, Step::FileList, read->plan.fileListTarget);
+    if (read->steps->Done())
+        Finish(read, read->steps->TakeSnapshot());
     else
-        ReadTextOrImage(read);
-}
-
-void XClipboard::ReadTextOrImage(ReadList::iterator read)
-{
-    if (!read->plan.textTarget.empty())
-        Request(*read, Step::Text, read->plan.textTarget);
-    else if (!read->plan.imageTarget.empty())
-        Request(*read, Step::Image, read->plan.imageTarget);
-    else
-        Finish(read, ClipSnapshot::Nothing());
+        Request(*read, read->steps->Next(), read->steps->Limit());
 }
 
 void XClipboard::Finish(ReadList::iterator read, ClipSnapshot snapshot)
