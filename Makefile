@@ -6,12 +6,17 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
 PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev libxcb1-dev libxcb-xfixes0-dev libx11-xcb-dev \
+            libwayland-dev libwayland-bin \
             xvfb xauth xclip xdotool x11-utils wmctrl openbox imagemagick \
             python3 python3-pyatspi python3-xlib at-spi2-core dbus dbus-x11
 # The desktop programs the end-to-end tests copy and paste with, as users do,
 # and the C library's locale sources, from which a unit test builds locales
 # of its own.
 TEST_PACKAGES := pcmanfm thunar mousepad ristretto desktop-file-utils appstream dpkg-dev locales
+# A Wayland compositor the tests run headless sessions of, with XWayland and
+# wl-clipboard; without their recommendations, which bring desktop portals
+# that outlive the tests.
+WAYLAND_TEST_PACKAGES := sway xwayland wl-clipboard
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
@@ -71,6 +76,7 @@ test: test-plain test-asan test-tsan test-windows
 
 test-deps: deps
 	@$(MAKE) --no-print-directory install-missing WANTED="$(TEST_PACKAGES)"
+	@$(MAKE) --no-print-directory install-missing WANTED="$(WAYLAND_TEST_PACKAGES)" APT_OPTIONS=--no-install-recommends
 
 test-plain: build test-deps
 	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure

@@ -1,5 +1,7 @@
 #include "platform/display_backend.h"
 
+#include "platform/wayland_clipboard_gtk.h"
+
 #include <gdk/gdk.h>
 
 #include <cstdlib>
@@ -12,7 +14,9 @@ bool g_setGlVariable = false;
 
 void PrepareToolkit()
 {
-    gdk_set_allowed_backends("x11");
+    // Where the compositor offers data-control the clipboard is read
+    // through it, and the window needs no XWayland: GTK's own backend then.
+    gdk_set_allowed_backends(WaylandOffersDataControl() ? "wayland,x11" : "x11");
     // A setting of the user's own wins.
     if (!std::getenv("GDK_GL"))
         g_setGlVariable = setenv("GDK_GL", "disable", 0) == 0;

@@ -1,6 +1,8 @@
 #include "platform/reader_loop_posix.h"
 
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -69,7 +71,14 @@ void ReaderLoop::Wake()
 
 void ReaderLoop::Run()
 {
-    bool connected = m_source->Dispatch();
+    // A program that stops reading what is sent to it must not end this
+    // one: writes to its pipe fail with EPIPE instead.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    std::vector<pollfd> fds;
+    bool connected = m_source->Dispatch(fds);
     for (;;)
     {
         std::deque<std::function<void()>> tasks;
@@ -86,7 +95,7 @@ void ReaderLoop::Run()
         if (stop)
             break;
         if (connected)
-            connected = m_source->Dispatch();
+            connected = m_source->Dispatch(fds);
         if (!connected)
         {
             // Nothing more to read or serve; the loop waits to be stopped.
@@ -101,14 +110,19 @@ void ReaderLoop::Run()
             auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
             timeout = static_cast<int>(std::clamp<decltype(wait)>(wait, 0, 60 * 1000));
         }
-        pollfd fds[2] = {{m_wake, POLLIN, 0}, {connected ? m_source->Descriptor() : -1, POLLIN, 0}};
-        if (::poll(fds, 2, timeout) < 0)
-            continue;  // EINTR: look again
-        if (fds[0].revents & POLLIN)
+        fds.clear();
+        if (connected)
+            m_source->Watch(fds);
+        fds.push_back({m_wake, POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), timeout) < 0)
+            for (pollfd& fd : fds)
+                fd.revents = 0;  // EINTR: nothing to take from the wait
+        if (fds.back().revents & POLLIN)
         {
             std::uint64_t count;
             ssize_t got = ::read(m_wake, &count, sizeof count);
             (void)got;
         }
+        fds.pop_back();
     }
 }

@@ -7,6 +7,9 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
+
+#include <poll.h>
 
 // The thread a clipboard reader runs on: it waits on the reader's own
 // connection to the display server, runs what other threads post to it in
@@ -22,12 +25,14 @@ public:
     {
     public:
         virtual ~Source() = default;
-        // The connection's descriptor, watched for input.
-        virtual int Descriptor() const = 0;
+        // Adds the descriptors to wait on (the connection's, and any pipes
+        // a transfer runs through); called before each wait.
+        virtual void Watch(std::vector<pollfd>& fds) = 0;
         // Handles whatever has arrived and whatever deadline has passed, and
-        // sends what is to be sent. False once the connection is lost: the
-        // loop then ends.
-        virtual bool Dispatch() = 0;
+        // sends what is to be sent; `fds` are those of the last Watch() with
+        // what the wait found (empty the first time). False once the
+        // connection is lost: the loop then ends.
+        virtual bool Dispatch(const std::vector<pollfd>& fds) = 0;
         virtual std::optional<Clock::time_point> NextDeadline() const = 0;
     };
 

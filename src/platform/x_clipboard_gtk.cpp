@@ -123,8 +123,8 @@ private:
     };
 
     // ReaderLoop::Source
-    int Descriptor() const override { return xcb_get_file_descriptor(m_connection); }
-    bool Dispatch() override;
+    void Watch(std::vector<pollfd>& fds) override { fds.push_back({xcb_get_file_descriptor(m_connection), POLLIN, 0}); }
+    bool Dispatch(const std::vector<pollfd>&) override;
     std::optional<Clock::time_point> NextDeadline() const override;
 
     void Close();
@@ -295,7 +295,7 @@ std::vector<std::string> XClipboard::AtomNames(const xcb_atom_t* atoms, size_t c
     return names;
 }
 
-bool XClipboard::Dispatch()
+bool XClipboard::Dispatch(const std::vector<pollfd>&)
 {
     // Replies waited for below can bring events in; the loop takes them too.
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))

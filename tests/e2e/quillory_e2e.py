@@ -182,10 +182,10 @@ class Quillory:
         self.process = None
         self.app = None
 
-    def start(self):
+    def start(self, env=None):
         # The accessibility bus first, so that the program finds it when it starts.
         pyatspi.Registry.getDesktop(0).childCount
-        self.process = subprocess.Popen([self.executable], cwd=self.dir,
+        self.process = subprocess.Popen([self.executable], cwd=self.dir, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.app = wait_until(self._find_app, timeout=20, what="the window in the accessibility tree")
         self.frame = wait_until(lambda: self.find("frame", "Quillory", root=self.app), timeout=10,

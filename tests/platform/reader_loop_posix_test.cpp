@@ -31,8 +31,8 @@ public:
             ::close(m_pipe[1]);
     }
 
-    int Descriptor() const override { return m_pipe[0]; }
-    bool Dispatch() override
+    void Watch(std::vector<pollfd>& fds) override { fds.push_back({m_pipe[0], POLLIN, 0}); }
+    bool Dispatch(const std::vector<pollfd>&) override
     {
         ++dispatches;
         char buffer[64];
