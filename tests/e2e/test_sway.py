@@ -5,7 +5,7 @@ import os
 import signal
 import time
 
-from quillory_e2e import QuilloryTest, main, make_png, settle, uri_list, wait_until
+from quillory_e2e import SLOWDOWN, QuilloryTest, main, make_png, settle, uri_list, wait_until
 from wayland_session import Sway
 
 
@@ -101,8 +101,8 @@ class OnSway(QuilloryTest):
                     q.process.send_signal(signal.SIGTERM)
                 else:
                     self.sway.swaymsg("[pid=%d]" % q.process.pid, "kill")
-                q.process.wait(timeout=5)
-                self.assertLess(time.monotonic() - start, 1.5)
+                q.process.wait(timeout=5 * SLOWDOWN)
+                self.assertLess(time.monotonic() - start, 1.5 * SLOWDOWN)
                 self.assertFalse(os.path.lexists(q.copied_files))
                 self.sway.close()
                 self.q.close()
