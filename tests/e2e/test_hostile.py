@@ -181,7 +181,8 @@ class Hostile(QuilloryTest):
               (taken, time.monotonic() - start - 1, (self.peak_memory() - before) >> 20))
         self.assertGreaterEqual(taken, limit - 400000)
         self.assertLessEqual(taken, limit + 400000)
-        self.assertLess(self.peak_memory() - before, 1.6 * limit)
+        if SLOWDOWN == 1:  # AddressSanitizer keeps freed blocks aside, and would count them
+            self.assertLess(self.peak_memory() - before, 1.6 * limit)
         self.assert_still_working()
         self.assert_records_next_change(2)
 
