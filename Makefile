@@ -13,10 +13,11 @@ PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev 
 # and the C library's locale sources, from which a unit test builds locales
 # of its own.
 TEST_PACKAGES := pcmanfm thunar mousepad ristretto desktop-file-utils appstream dpkg-dev locales
-# A Wayland compositor the tests run headless sessions of, with XWayland and
+# The Wayland compositors the tests run headless sessions of (wlroots', KDE's,
+# GNOME's), with XWayland and
 # wl-clipboard; without their recommendations, which bring desktop portals
 # that outlive the tests.
-WAYLAND_TEST_PACKAGES := sway xwayland wl-clipboard
+WAYLAND_TEST_PACKAGES := sway kwin-wayland mutter xwayland wl-clipboard
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 

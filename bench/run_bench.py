@@ -9,6 +9,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -229,13 +230,102 @@ def copyq_version():
         return "(version unknown)"
 
 
+def vm_kb(pid, field):
+    with open("/proc/%d/status" % pid) as f:
+        return int(re.search(field + r":\s+(\d+)", f.read()).group(1))
+
+
+def read_all(target):
+    """xclip's reading of the clipboard, counted as it streams; seconds and bytes."""
+    start = time.perf_counter()
+    reader = subprocess.Popen(["xclip", "-selection", "clipboard", "-o", "-t", target], stdout=subprocess.PIPE)
+    size = 0
+    while True:
+        block = reader.stdout.read(1 << 20)
+        if not block:
+            break
+        size += len(block)
+    reader.wait()
+    return time.perf_counter() - start, size
+
+
+def bench_hostile_x():
+    # An owner that sends INCR chunks for ever.
+    q = program()
+    try:
+        before = vm_kb(q.process.pid, "VmHWM")
+        start = time.perf_counter()
+        owner = e.start_owner("UTF8_STRING=text:endless", endless_incr=True)
+        line = owner.stdout.readline().split()
+        given_up = time.perf_counter() - start - 1  # the owner reports after a second without a request
+        owner.kill()
+        alive = q.process.poll() is None and q.responds_within(1.0)
+        row("owner sending INCR chunks for ever",
+            "given up after %s MB in %.1f s; peak memory +%d MB; %s" %
+            (int(line[1]) >> 20, given_up, (vm_kb(q.process.pid, "VmHWM") - before) >> 10,
+             "still answering" if alive else "ended"),
+            "the text limit: 512 MiB", "ends near the limit, survives")
+    finally:
+        q.close()
+        e.stop_clipboard_owners()
+
+    # Copy-back of 500 MB, each text form read by xclip.
+    q = program()
+    try:
+        path = os.path.join(WORK, "large.txt")
+        line = b"0123456789 abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ\n"
+        with open(path, "wb") as f:
+            f.write(line * (500 * 1000 * 1000 // len(line)))
+        size = os.path.getsize(path)
+        owner = e.start_owner("UTF8_STRING=file:" + path)
+        e.wait_until(lambda: q.count("Text") == 1, timeout=300, what="the large text")
+        owner.kill()
+        # The reference: xclip serving the same bytes to xclip -o.
+        with open(path, "rb") as f:
+            reference = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", "-quiet"], stdin=f,
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(1)
+        ref_time, _ = read_all("UTF8_STRING")
+        reference.kill()
+        e.wait_until(lambda: q.count("Text") == 1, what="the same text again")
+        q.press("Next >>")
+        held_before = vm_kb(q.process.pid, "VmRSS")
+        peak_before = vm_kb(q.process.pid, "VmHWM")
+        label = q.find("label", prefix="Currently viewing", root=q.page("Text"))
+        q.press("Copy to Clipboard")
+        e.wait_until(lambda: b"TIMESTAMP" in e.get_clipboard("TARGETS"), what="the copy-back")
+        times, longest = [], 0.0
+        for form in ["UTF8_STRING", "text/plain;charset=utf-8", "text/plain", "STRING", "TEXT"]:
+            result = {}
+            reading = threading.Thread(target=lambda: result.update(got=read_all(form)))
+            reading.start()
+            while reading.is_alive():
+                t = time.perf_counter()
+                label.name
+                longest = max(longest, time.perf_counter() - t)
+                time.sleep(0.01)
+            reading.join()
+            assert result["got"][1] == size, form
+            times.append(result["got"][0])
+        held = vm_kb(q.process.pid, "VmRSS")
+        row("copy-back of a 500 MB text, read by xclip in each of 5 text forms",
+            "%.2f s per form (median); window's longest answer %.1f ms; peak memory +%d MB, held +%d MB" %
+            (statistics.median(times), 1000 * longest, (vm_kb(q.process.pid, "VmHWM") - peak_before) >> 10,
+             (held - held_before) >> 10),
+            "xclip serving the same bytes: %.2f s" % ref_time, "window answers < 100 ms")
+        os.remove(path)
+    finally:
+        q.close()
+        e.stop_clipboard_owners()
+
+
 def bench_peer():
     peer_table.append(peer_bench.run(BUILD, int(os.environ.get("PEER_REPETITIONS", "3"))))
 
 
 def main():
     only = sys.argv[3:]  # names of benchmarks to run, all by default
-    for bench in (bench_idle_and_latency, bench_missed, bench_file_burst, bench_search, bench_copy, bench_save, bench_memory,
+    for bench in (bench_idle_and_latency, bench_missed, bench_hostile_x, bench_file_burst, bench_search, bench_copy, bench_save, bench_memory,
                   bench_startup, bench_peer):
         if only and bench.__name__ not in only:
             continue
