@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <X11/Xlib.h>
+#include <gdk/gdkwayland.h>
 #include <gdk/gdkx.h>
 #include <glib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <thread>
 
@@ -112,6 +114,35 @@ int OnDisplayLost(Display* display)
     ::_exit(1);
 }
 
+// GTK's Wayland backend ends the process itself when the compositor goes
+// away, with nothing but a message first (a structured one); the message is
+// the one moment left to clean up in.
+GLogWriterOutput OnLogged(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer data)
+{
+    const char* domain = nullptr;
+    const char* message = nullptr;
+    for (gsize i = 0; i < count; ++i)
+    {
+        if (std::strcmp(fields[i].key, "GLIB_DOMAIN") == 0 && fields[i].length < 0)
+            domain = static_cast<const char*>(fields[i].value);
+        else if (std::strcmp(fields[i].key, "MESSAGE") == 0 && fields[i].length < 0)
+            message = static_cast<const char*>(fields[i].value);
+    }
+    if (domain && message && std::strcmp(domain, "Gdk") == 0 &&
+        (g_str_has_prefix(message, "Error reading events from display") ||
+         g_str_has_prefix(message, "Error flushing display") ||
+         std::strstr(message, "dispatching to Wayland display")))
+    {
+        static bool once = false;
+        if (!once && LossHandler())
+        {
+            once = true;
+            LossHandler()();
+        }
+    }
+    return g_log_writer_default(level, fields, count, data);
+}
+
 }  // namespace
 
 void WatchQuitSignals(std::function<void()> quit, std::chrono::milliseconds limit, std::function<void()> last)
@@ -141,4 +172,6 @@ void WatchDisplayLoss(std::function<void()> lost)
     if (display && GDK_IS_X11_DISPLAY(display))
         g_toolkitDisplay = gdk_x11_display_get_xdisplay(display);
     XSetIOErrorHandler(OnDisplayLost);
+    if (display && GDK_IS_WAYLAND_DISPLAY(display))
+        g_log_set_writer_func(OnLogged, nullptr, nullptr);
 }

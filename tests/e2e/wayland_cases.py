@@ -139,3 +139,16 @@ class WaylandCases(QuilloryTest):
                 self.q.close()
                 self.q = type(self.q)()
                 self.addCleanup(self.q.close)
+
+    def test_the_compositor_going_away(self):
+        q = self.start()
+        original = os.path.join(q.dir, "kept.txt")
+        with open(original, "w") as f:
+            f.write("a private file")
+        self.session.copy(uri_list([original]).encode(), "text/uri-list")
+        wait_until(lambda: os.path.exists(os.path.join(q.copied_files, "1", "kept.txt")), what="the stored copy")
+        start = time.monotonic()
+        os.killpg(self.session.process.pid, signal.SIGKILL)
+        q.process.wait(timeout=5 * SLOWDOWN)
+        self.assertLess(time.monotonic() - start, 1.5 * SLOWDOWN)
+        self.assertFalse(os.path.lexists(q.copied_files))
