@@ -9,22 +9,14 @@ import tempfile
 
 from desktop import wait_until
 
-# sway will not run as root: its sessions belong to a user of their own.
-SESSION_USER = "quillory-wayland"
+# sway will not run as root: as root, its session runs as nobody.
 
 
 def session_user():
-    """The unprivileged user the compositor runs as; made when missing.
-    None when this process can't make one."""
-    try:
-        return pwd.getpwnam(SESSION_USER)
-    except KeyError:
-        pass
+    """The unprivileged user sway runs as: this one, unless it is root."""
     if os.geteuid() != 0:
-        return None
-    subprocess.run(["useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", SESSION_USER],
-                   check=True, timeout=30)
-    return pwd.getpwnam(SESSION_USER)
+        return pwd.getpwuid(os.geteuid())
+    return pwd.getpwnam("nobody")
 
 
 class Session:
@@ -90,8 +82,8 @@ class Sway(Session):
 
     def __init__(self, test, xwayland=True):
         user = session_user()
-        if user is None or not shutil.which("sway"):
-            test.skipTest("sway needs root to make its user, and sway itself")
+        if not shutil.which("sway"):
+            test.skipTest("no sway")
         self.runtime = tempfile.mkdtemp(prefix="quillory-sway-")
         os.chown(self.runtime, user.pw_uid, user.pw_gid)
         os.chmod(self.runtime, 0o700)
