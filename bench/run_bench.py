@@ -280,11 +280,10 @@ def bench_hostile_x():
         owner = e.start_owner("UTF8_STRING=file:" + path)
         e.wait_until(lambda: q.count("Text") == 1, timeout=300, what="the large text")
         owner.kill()
-        # The reference: xclip serving the same bytes to xclip -o.
-        with open(path, "rb") as f:
-            e.set_clipboard(f.read(), "UTF8_STRING")
-        ref_time, _ = read_all("UTF8_STRING")
-        e.stop_clipboard_owners()
+        # The reference: the same bytes piped from the page cache, the floor
+        # of any transfer through a pipe (xclip serving them itself takes
+        # minutes, in chunks of its own).
+        ref_time = timed(["sh", "-c", "cat '%s' | cat > /dev/null" % path])
         q.press("Next >>")
         held_before = vm_kb(q.process.pid, "VmRSS")
         peak_before = vm_kb(q.process.pid, "VmHWM")
@@ -309,7 +308,7 @@ def bench_hostile_x():
             "%.2f s per form (median); window's longest answer %.1f ms; peak memory +%d MB, held +%d MB" %
             (statistics.median(times), 1000 * longest, (vm_kb(q.process.pid, "VmHWM") - peak_before) >> 10,
              (held - held_before) >> 10),
-            "xclip serving the same bytes: %.2f s" % ref_time, "window answers < 100 ms")
+            "cat | cat of the same bytes: %.2f s" % ref_time, "window answers < 100 ms")
         os.remove(path)
     finally:
         q.close()

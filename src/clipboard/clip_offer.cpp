@@ -48,7 +48,7 @@ ClipOffer OfferText(SharedText text)
         offer.forms.push_back(FormOf("STRING", text));
     else if (std::optional<std::string> latin1 = Utf8ToLatin1(*text))
         offer.forms.push_back(FormOf("STRING", std::make_shared<const std::string>(std::move(*latin1))));
-    offer.self = ClipSnapshot::OfText(*text);
+    offer.self = [text] { return ClipSnapshot::OfText(*text); };
     return offer;
 }
 
@@ -65,7 +65,7 @@ ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files)
     offer.forms.push_back(FormOf("text/uri-list", std::make_shared<const std::string>(std::move(uriList))));
     offer.forms.push_back(
         FormOf("x-special/gnome-copied-files", std::make_shared<const std::string>(std::move(gnome))));
-    offer.self = ClipSnapshot::OfFiles(files);
+    offer.self = [files] { return ClipSnapshot::OfFiles(files); };
     return offer;
 }
 
@@ -76,6 +76,6 @@ ClipOffer OfferPng(SharedBytes png)
     ClipOffer offer;
     std::string_view bytes(reinterpret_cast<const char*>(png->data()), png->size());
     offer.forms.push_back({"image/png", {}, png, bytes});
-    offer.self = ClipSnapshot::OfImage(*png);
+    offer.self = [png] { return ClipSnapshot::OfImage(*png); };
     return offer;
 }

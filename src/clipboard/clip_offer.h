@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,8 +27,9 @@ struct ClipOffer
 
     std::vector<Form> forms;
     // What a read of this offer finds: the clipboard's new content, to be
-    // recorded as any other program's would be.
-    ClipSnapshot self;
+    // recorded as any other program's would be. Made when asked, so that
+    // no second copy of the bytes is held while the offer is.
+    std::function<ClipSnapshot()> self;
 
     const Form* Find(std::string_view target) const;
 };

@@ -331,7 +331,7 @@ private:
             // Our own copy: what a read would find is known.
             while (!m_reads.empty())
                 Abandon(m_reads.begin());
-            ClipSnapshot snapshot = m_owned->self;
+            ClipSnapshot snapshot = m_owned->self();
             snapshot.changedAt = now;
             m_lastDelivered = ++m_generation;
             m_deliver(std::move(snapshot));

@@ -411,7 +411,7 @@ void XClipboard::OnOwnerChange(xcb_window_t owner)
         while (!m_reads.empty())
             Abandon(m_reads.begin());
         m_changed = false;
-        ClipSnapshot snapshot = m_offer->self;
+        ClipSnapshot snapshot = m_offer->self();
         snapshot.changedAt = now;
         m_lastDelivered = ++m_generation;
         m_deliver(std::move(snapshot));

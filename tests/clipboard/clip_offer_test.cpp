@@ -26,8 +26,9 @@ TEST(ClipOfferTest, AsciiTextServesEveryFormFromTheRecordsOwnBytes)
         EXPECT_EQ(form.bytes.size(), 12u);
     }
     EXPECT_EQ(offer.Find("TEXT")->type, "UTF8_STRING");
-    EXPECT_EQ(offer.self.kind, ClipSnapshot::Kind::Text);
-    EXPECT_EQ(offer.self.text, *text);
+    ClipSnapshot self = offer.self();
+    EXPECT_EQ(self.kind, ClipSnapshot::Kind::Text);
+    EXPECT_EQ(self.text, *text);
 }
 
 TEST(ClipOfferTest, ATextWithCarriageReturnsSkipsTheFormsGtkRewrites)
@@ -58,7 +59,7 @@ TEST(ClipOfferTest, NoTextIsAnEmptyTextInEveryForm)
     ASSERT_EQ(offer.forms.size(), 5u);  // every text form, the empty text being no other
     for (const ClipOffer::Form& form : offer.forms)
         EXPECT_TRUE(form.bytes.empty()) << form.target;
-    EXPECT_EQ(offer.self.kind, ClipSnapshot::Kind::Text);
+    EXPECT_EQ(offer.self().kind, ClipSnapshot::Kind::Text);
 }
 
 TEST(ClipOfferTest, FilesAndImages)
@@ -67,12 +68,12 @@ TEST(ClipOfferTest, FilesAndImages)
     EXPECT_EQ(files.Find("text/uri-list")->bytes, "file:///tmp/a%20b.txt\r\nfile:///tmp/%C3%A9\r\n");
     EXPECT_EQ(files.Find("x-special/gnome-copied-files")->bytes,
               "copy\nfile:///tmp/a%20b.txt\nfile:///tmp/%C3%A9");
-    EXPECT_EQ(files.self.files.size(), 2u);
+    EXPECT_EQ(files.self().files.size(), 2u);
 
     auto png = std::make_shared<const Bytes>(Bytes{0x89, 'P', 'N', 'G'});
     ClipOffer image = OfferPng(png);
     ASSERT_EQ(image.forms.size(), 1u);
     EXPECT_EQ(image.forms[0].target, "image/png");
     EXPECT_EQ(static_cast<const void*>(image.forms[0].bytes.data()), static_cast<const void*>(png->data()));
-    EXPECT_EQ(image.self.imageData, *png);
+    EXPECT_EQ(image.self().imageData, *png);
 }

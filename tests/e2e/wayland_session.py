@@ -25,6 +25,7 @@ class Session:
 
     CAN_CLOSE = False  # whether close_window() can ask the compositor to close a window
     HAS_DATA_CONTROL = True  # whether the tests' own owner (data-control) runs there
+    ENDS_WITH_SESSION = True  # whether the program ends when the session does
 
     def wait_for_socket(self):
         socket = wait_until(lambda: next((n for n in os.listdir(self.runtime) if n.startswith("wayland-")
@@ -208,3 +209,34 @@ class Mutter(Session):
         if hasattr(self, "bus") and not self.bus.is_closed():
             self.bus.close_sync(None)
         super().close()
+
+
+class DataControlServer(Session):
+    """The tests' own server with both data-control protocols and no
+    windows (data_control_server.c): Quillory's window stays on the X
+    display, and its reader takes the ext protocol, while wl-clipboard
+    copies and pastes through wlroots' one."""
+
+    ENDS_WITH_SESSION = False  # the window is on X, and stays
+
+    def __init__(self, test, xwayland=True):
+        import quillory_e2e
+        server = os.path.join(os.path.dirname(quillory_e2e.EXECUTABLE), "tests", "data_control_server")
+        self.runtime = tempfile.mkdtemp(prefix="quillory-data-control-")
+        os.chmod(self.runtime, 0o700)
+        self.log = open(os.path.join(self.runtime, "server.log"), "wb")
+        self.process = subprocess.Popen([server, "wayland-test"], env=dict(os.environ, XDG_RUNTIME_DIR=self.runtime),
+                                        stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
+        test.addCleanup(self.close)
+        self.wait_for_socket()
+        self.env["DISPLAY"] = os.environ["DISPLAY"]
+
+    def devices(self):
+        with open(self.log.name) as f:
+            return [line.split()[0] for line in f if line.endswith(" device\n")]
+
+    def run(self, command, **kw):
+        return subprocess.Popen(["true"])  # no windows here
+
+    def has_window(self, name):
+        return True
