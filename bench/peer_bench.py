@@ -412,11 +412,13 @@ def one_minimal(exe, results, key, env):
         results.setdefault(row, {}).setdefault(key, []).append(value)
 
 
-def reference_reader(build, results):
+def reference_reader(build, results, name="reference_reader", key="reference"):
     """The least any reader must do per change (bench/reference_reader.cpp),
-    on a connection and a thread of its own, through the same bursts."""
+    on a connection and a thread of its own, through the same bursts; or
+    Quillory's own reader with nothing else of the program around it
+    (bench/reader_alone.cpp)."""
     for rate in BURST_RATES:
-        reader = subprocess.Popen([os.path.join(build, "bench", "reference_reader"), "4"], stdout=subprocess.PIPE,
+        reader = subprocess.Popen([os.path.join(build, "bench", name), "4"], stdout=subprocess.PIPE,
                                   text=True)
         assert reader.stdout.readline().strip() == "ready"
         owner = Owner(build, BURST_SIZE, rate, "reference %d " % rate)
@@ -430,7 +432,7 @@ def reference_reader(build, results):
         # The owner's first text, read before the burst, is not one of it.
         what = "as fast as possible" if rate == 0 else "at %d/s" % rate
         results.setdefault("recorded of %d changes %s" % (BURST_SIZE, what), {}).setdefault(
-            "reference", []).append(int(count) - 1)
+            key, []).append(int(count) - 1)
 
 
 # --- the table ---------------------------------------------------------------
@@ -472,6 +474,8 @@ def table(results, repetitions):
                 spread(by_program["minimal"])[0], spread(by_program.get("minimal with GL probe", []))[0])
         elif "reference" in by_program:
             reference = "a bare reader: %s" % spread(by_program["reference"])[0]
+            if "reader alone" in by_program:
+                reference += "; Quillory's reader alone: %s" % spread(by_program["reader alone"])[0]
         lines.append("| %s | %s | %s | %s | %s |" % (row, ours, theirs, ratio, reference))
     return "\n".join(lines) + "\n"
 
@@ -497,6 +501,7 @@ def run(build, repetitions=3):
                 print("repetition %d of %s done" % (rep + 1, program.name), flush=True)
             minimal_reference(build, results)
             reference_reader(build, results)
+            reference_reader(build, results, "reader_alone", "reader alone")
     finally:
         e.stop_clipboard_owners()
         shutil.rmtree(work, ignore_errors=True)

@@ -315,13 +315,70 @@ def bench_hostile_x():
         e.stop_clipboard_owners()
 
 
+class _Holder:
+    """What the test sessions ask of a test, for a benchmark."""
+
+    def __init__(self):
+        self.cleanups = []
+
+    def addCleanup(self, function, *args):
+        self.cleanups.append((function, args))
+
+    def skipTest(self, why):
+        raise RuntimeError(why)
+
+    def close(self):
+        for function, args in reversed(self.cleanups):
+            function(*args)
+
+
+def own_clock_latencies(q, copy, changes):
+    """Change-to-record times by the program's own clock (its timing log)."""
+    for i in range(1, changes + 1):
+        copy(("change %d" % i).encode())
+        e.wait_until(lambda: q.count("Text") == i, what="change %d" % i)
+    with open(os.path.join(q.dir, "timing.log")) as f:
+        return [int(line.split()[1]) / 1000.0 for line in f if line.startswith("text ")]
+
+
+def bench_wayland_latency():
+    from wayland_session import Sway
+    changes = 200
+    os.environ["QUILLORY_TIMING_LOG"] = "timing.log"  # in the program's folder
+    try:
+        q = program()
+        try:
+            x = own_clock_latencies(q, lambda data: e.set_clipboard(data), changes)
+        finally:
+            q.close()
+            e.stop_clipboard_owners()
+        holder = _Holder()
+        try:
+            sway = Sway(holder)
+            editor = sway.run(["mousepad"])
+            holder.addCleanup(editor.kill)
+            e.wait_until(lambda: sway.has_window("mousepad"), timeout=20, what="the editor")
+            q = e.Quillory()
+            holder.addCleanup(q.close)
+            q.start(env=dict(sway.env, QUILLORY_TIMING_LOG="timing.log"))
+            time.sleep(0.5)
+            wayland = own_clock_latencies(q, sway.copy, changes)
+        finally:
+            holder.close()
+    finally:
+        del os.environ["QUILLORY_TIMING_LOG"]
+    row("change-to-record latency by the program's own clock, sway (data-control), %d wl-copy changes" % changes,
+        "p50 %.2f ms, p99 %.2f ms" % (percentile(wayland, 50), percentile(wayland, 99)),
+        "X path (Xvfb, xclip), same run: p50 %.2f ms, p99 %.2f ms" % (percentile(x, 50), percentile(x, 99)))
+
+
 def bench_peer():
     peer_table.append(peer_bench.run(BUILD, int(os.environ.get("PEER_REPETITIONS", "3"))))
 
 
 def main():
     only = sys.argv[3:]  # names of benchmarks to run, all by default
-    for bench in (bench_idle_and_latency, bench_missed, bench_hostile_x, bench_file_burst, bench_search, bench_copy, bench_save, bench_memory,
+    for bench in (bench_idle_and_latency, bench_missed, bench_hostile_x, bench_wayland_latency, bench_file_burst, bench_search, bench_copy, bench_save, bench_memory,
                   bench_startup, bench_peer):
         if only and bench.__name__ not in only:
             continue

@@ -342,12 +342,16 @@ class Quillory:
             self.press("<< Previous", page=page)
         wait_until(lambda: label() == "Currently viewing #%d" % number, what="record %d" % number)
 
-    def saved_texts(self):
-        """Saves every text (Ctrl+T) and returns the saved files' bytes, in order."""
+    def saved_texts(self, from_menu=False):
+        """Saves every text (Ctrl+T, or the menu's item where no keys can be
+        sent: a Wayland window) and returns the saved files' bytes, in order."""
         parent = os.path.join(self.dir, "manual-save", "text")
         before = set(os.listdir(parent)) if os.path.isdir(parent) else set()
         time.sleep(1.05 - time.time() % 1)  # a second of its own, so the stamp is new
-        self.key("ctrl+t")
+        if from_menu:
+            self.menu_item("Save All Text Entries")
+        else:
+            self.key("ctrl+t")
         folder = wait_until(lambda: os.path.isdir(parent) and set(os.listdir(parent)) - before, what="the save")
         folder = os.path.join(parent, folder.pop())
         count = self.count("Text")

@@ -27,17 +27,7 @@ class WaylandCases(QuilloryTest):
         return self.q
 
     def saved(self):
-        self.q.menu_item("Save All Text Entries")
-        parent = os.path.join(self.q.dir, "manual-save", "text")
-        folder = wait_until(lambda: os.path.isdir(parent) and os.listdir(parent), what="the save")
-        folder = os.path.join(parent, sorted(folder)[-1])
-        count = self.q.count("Text")
-        wait_until(lambda: len(os.listdir(folder)) == count, what="every text saved")
-        texts = []
-        for n in range(1, count + 1):
-            with open(os.path.join(folder, "%d.txt" % n), "rb") as f:
-                texts.append(f.read())
-        return texts
+        return self.q.saved_texts(from_menu=True)
 
     def test_every_kind_recorded_exactly_and_copied_back(self):
         q = self.start()
