@@ -187,7 +187,13 @@ class Quillory:
         pyatspi.Registry.getDesktop(0).childCount
         self.process = subprocess.Popen([self.executable], cwd=self.dir, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.app = wait_until(self._find_app, timeout=20, what="the window in the accessibility tree")
+        try:
+            self.app = wait_until(self._find_app, timeout=20, what="the window in the accessibility tree")
+        except AssertionError:
+            # Say what the program said, and where it was.
+            self.process.kill()
+            raise AssertionError("no window in the accessibility tree; the program said:\n" +
+                                 self.process.stderr.read().decode(errors="replace")[-4000:])
         self.frame = wait_until(lambda: self.find("frame", "Quillory", root=self.app), timeout=10,
                                 what="the main window")
         return self

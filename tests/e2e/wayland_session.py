@@ -228,6 +228,8 @@ class DataControlServer(Session):
         self.process = subprocess.Popen([server, "wayland-test"], env=dict(os.environ, XDG_RUNTIME_DIR=self.runtime),
                                         stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
         test.addCleanup(self.close)
+        # Its globals exist once it says so; its socket comes a moment before.
+        wait_until(lambda: open(self.log.name).read().startswith("ready"), what="the server")
         self.wait_for_socket()
         self.env["DISPLAY"] = os.environ["DISPLAY"]
 
