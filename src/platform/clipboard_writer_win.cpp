@@ -48,11 +48,11 @@ bool PutAndKeep(wxDataObject* data)
 // the system keeps what is rendered there.
 void CopyBackThrough(ClipboardReader*) {}
 
-bool PutTextOnClipboard(SharedText text)
+bool PutTextOnClipboard(SharedText shared)
 {
-    if (!text)
+    if (!shared)
         return false;
-    const std::string& bytes = *text;
+    const std::string& bytes = *shared;
     // As UTF-16 made here, so that line ends stay as they were recorded;
     // Windows text ends at its first NUL, so a text holding one is cut
     // there by whoever pastes it.
