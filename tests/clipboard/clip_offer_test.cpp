@@ -64,7 +64,7 @@ TEST(ClipOfferTest, NoTextIsAnEmptyTextInEveryForm)
 
 TEST(ClipOfferTest, FilesAndImages)
 {
-    ClipOffer files = OfferFiles({"/tmp/a b.txt", "/tmp/\xC3\xA9"});
+    ClipOffer files = OfferFiles({"/tmp/a b.txt", std::filesystem::u8path("/tmp/\xC3\xA9")});
     EXPECT_EQ(files.Find("text/uri-list")->bytes, "file:///tmp/a%20b.txt\r\nfile:///tmp/%C3%A9\r\n");
     EXPECT_EQ(files.Find("x-special/gnome-copied-files")->bytes,
               "copy\nfile:///tmp/a%20b.txt\nfile:///tmp/%C3%A9");
