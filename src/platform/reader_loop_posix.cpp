@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/eventfd.h>
+#include <limits.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -125,4 +126,12 @@ void ReaderLoop::Run()
         }
         fds.pop_back();
     }
+}
+
+std::string LocalHostName()
+{
+    char name[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -61,3 +62,7 @@ private:
     bool m_stop = false;
     bool m_running = false;
 };
+
+// This machine's host name, as the file: URIs of its own files may name it;
+// both readers need it to tell local files from others.
+std::string LocalHostName();

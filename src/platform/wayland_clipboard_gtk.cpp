@@ -40,14 +40,6 @@ constexpr size_t kMaxFormats = 4096;
 constexpr size_t kMaxFormatName = 4096;
 constexpr size_t kReadBlock = 1 << 20;
 
-std::string LocalHostName()
-{
-    char name[HOST_NAME_MAX + 1] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return {};
-    return name;
-}
-
 // The two protocols have the same requests and events under different
 // names; the reader is written once for either.
 struct ExtProtocol

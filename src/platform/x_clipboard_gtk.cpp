@@ -49,14 +49,6 @@ constexpr size_t kSendChunk = 256 * 1024;
 // How long a copy button waits to hear that the clipboard is ours.
 constexpr auto kTakeLimit = std::chrono::milliseconds(500);
 
-std::string LocalHostName()
-{
-    char name[HOST_NAME_MAX + 1] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return {};
-    return name;
-}
-
 template <typename T>
 struct FreeReply
 {
