@@ -236,17 +236,8 @@ class DataControlServer(Session):
         # Its globals exist once it says so; its socket comes a moment before.
         wait_until(lambda: open(self.log.name).read().startswith("ready"), what="the server")
         # Named by its whole path, so that the program keeps the runtime
-        # folder of the test's session: its window is on the test's X
-        # display, whose accessibility bus is found through that session.
+        # folder of the test's session, with its window on the test's X display.
         self.env = dict(os.environ, WAYLAND_DISPLAY=os.path.join(self.runtime, "wayland-test"))
-        # With WAYLAND_DISPLAY set, the accessibility library skips the bus
-        # the X display names, which is the one the tests read the tree on.
-        from Xlib import display
-        x = display.Display()
-        bus = x.screen().root.get_full_property(x.intern_atom("AT_SPI_BUS"), 0)
-        x.close()
-        if bus is not None and bus.value:
-            self.env["AT_SPI_BUS_ADDRESS"] = bytes(bus.value).decode()
 
     def devices(self):
         with open(self.log.name) as f:
