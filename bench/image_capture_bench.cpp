@@ -44,7 +44,7 @@ int main(int argc, char** argv)
         auto t3 = std::chrono::steady_clock::now();
         ImageRecord record = MakeImageRecord(*image, snapshot);
         auto t4 = std::chrono::steady_clock::now();
-        std::optional<wxImage> preview = DecodeImage(*record.previewPng);
+        std::optional<wxImage> preview = DecodeImage(*record.preview);
         auto t5 = std::chrono::steady_clock::now();
 
         std::printf("%s: %dx%d, %zu bytes as offered\n", argv[i], print.width, print.height, data.size());
@@ -52,9 +52,9 @@ int main(int argc, char** argv)
         std::printf("  capture thread: decode %.1f ms, fingerprint %.1f ms, record and preview %.1f ms, total %.1f ms\n",
                     Milliseconds(t2 - t1), Milliseconds(t3 - t2), Milliseconds(t4 - t3), Milliseconds(t4 - t1));
         std::printf("  GUI thread, preview decode on showing the record: %.2f ms\n", Milliseconds(t5 - t4));
-        std::printf("  memory per record: full PNG %zu bytes + preview %zu bytes = %.2f MB (decoded RGBA would be %.1f MB)\n",
-                    record.png->size(), record.previewPng->size(),
-                    (record.png->size() + record.previewPng->size()) / 1e6,
+        std::printf("  memory per record: full image %zu bytes + preview %zu bytes = %.2f MB (decoded RGBA would be %.1f MB)\n",
+                    record.data->size(), record.preview->size(),
+                    (record.data->size() + record.preview->size()) / 1e6,
                     4.0 * print.width * print.height / 1e6);
     }
     return 0;

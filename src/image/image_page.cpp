@@ -1,5 +1,6 @@
 #include "image/image_page.h"
 
+#include "image/png_converter.h"
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
@@ -64,7 +65,11 @@ void ImagePage::AddImage(ImageRecord image)
     m_browser->RecordsAdded();
 }
 
-ImagePage::~ImagePage() = default;
+ImagePage::~ImagePage()
+{
+    // Joined while the page can still take the result it may be posting.
+    m_converter.reset();
+}
 
 void ImagePage::OnNext(wxCommandEvent&)
 {
@@ -79,7 +84,7 @@ void ImagePage::OnPrevious(wxCommandEvent&)
 void ImagePage::ShowRecord(size_t index)
 {
     const ImageRecord& record = m_images[index];
-    std::optional<wxImage> preview = DecodeImage(*record.previewPng);
+    std::optional<wxImage> preview = DecodeImage(*record.preview);
     wxBitmap bitmap = preview ? wxBitmap(*preview) : wxNullBitmap;
     m_preview->SetBitmap(wxNullBitmap);
     m_preview->SetBitmap(bitmap);
@@ -91,8 +96,26 @@ void ImagePage::OnCopy(wxCommandEvent&)
     std::optional<size_t> index = m_browser->Current();
     if (!index)
         return;
-    // The full-size record, in the PNG it is kept as: no decoding and
-    // re-encoding of a large image on the GUI thread.
     const ImageRecord& record = m_images[*index];
-    PutPngOnClipboard(record.png);
+    if (record.format == ImageFormat::Png)
+    {
+        // As it is kept: no decoding and re-encoding of a large image.
+        m_copyRequest = 0;
+        PutPngOnClipboard(record.data);
+        return;
+    }
+    if (!m_converter)
+    {
+        m_converter = std::make_unique<PngConverter>([this](std::uint64_t request, SharedBytes png) {
+            CallAfter([this, request, png = std::move(png)] {
+                // A later copy has taken its place: the user asked for that one.
+                if (request != m_copyRequest)
+                    return;
+                m_copyRequest = 0;
+                if (png)
+                    PutPngOnClipboard(png);
+            });
+        });
+    }
+    m_copyRequest = m_converter->Convert(record);
 }

@@ -4,10 +4,11 @@
 
 #include <wx/panel.h>
 
+#include <cstdint>
 #include <memory>
-
 #include <vector>
 
+class PngConverter;
 class RecordBrowser;
 class wxButton;
 class wxStaticBitmap;
@@ -43,6 +44,8 @@ private:
 
     std::vector<ImageRecord> m_images;
     std::unique_ptr<RecordBrowser> m_browser;
+    std::unique_ptr<PngConverter> m_converter;  // made at the first copy of an image kept as JPEG
+    std::uint64_t m_copyRequest = 0;  // the conversion whose PNG the last copy waits for; 0: none
     wxButton* m_copyButton;
     wxPanel* m_previewBox;
     wxStaticBitmap* m_preview;

@@ -163,12 +163,23 @@ std::optional<wxImage> DecodeImage(const Bytes& data)
     return image;
 }
 
-ImageRecord MakeImageRecord(const wxImage& image, const Bytes& original)
+ImageRecord MakeImageRecord(const wxImage& image, const Bytes& offered)
 {
     ImageRecord record;
     record.width = image.GetWidth();
     record.height = image.GetHeight();
-    record.png = Share(IsPng(original) ? original : EncodePng(image));
+    record.format = SniffImageFormat(offered);
+    // Copied to a block of its own size: the offered bytes grew as they
+    // arrived, and may hold twice what they need.
+    if (record.format == ImageFormat::Unknown)
+    {
+        record.format = ImageFormat::Png;
+        record.data = Share(EncodePng(image));
+    }
+    else
+    {
+        record.data = Share(offered);
+    }
 
     wxImage preview = ScaleBitmap(image, kPreviewBoxWidth, kPreviewBoxHeight);
     // The preview box shows the scaled image from its top-left corner and
@@ -176,10 +187,25 @@ ImageRecord MakeImageRecord(const wxImage& image, const Bytes& original)
     wxRect shown(0, 0, std::min(preview.GetWidth(), kPreviewBoxWidth),
                  std::min(preview.GetHeight(), kPreviewBoxHeight));
     if (shown.GetSize() == image.GetSize())
-        record.previewPng = record.png;
+        record.preview = record.data;
     else
-        record.previewPng = Share(EncodePng(preview.GetSubImage(shown)));
+        record.preview = Share(EncodePng(preview.GetSubImage(shown)));
     return record;
+}
+
+SharedBytes PngOf(const ImageRecord& record)
+{
+    if (record.format == ImageFormat::Png)
+        return record.data;
+    if (!record.data)
+        return nullptr;
+    std::optional<wxImage> image = DecodeImage(*record.data);
+    if (!image)
+        return nullptr;
+    Bytes png = EncodePng(*image);
+    if (png.empty())
+        return nullptr;
+    return Share(std::move(png));
 }
 
 ScaledSize ScaleToFit(int width, int height, int maxWidth, int maxHeight)

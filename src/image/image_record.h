@@ -15,16 +15,29 @@ class wxImage;
 constexpr int kPreviewBoxWidth = 340;
 constexpr int kPreviewBoxHeight = 213;
 
-// One recorded image. The full image is kept PNG-encoded: lossless, a
-// fraction of the decoded size, readable from any thread, and ready to hand
-// back to the clipboard as it is. The preview is already scaled into the
-// preview box and cut at its edges, so showing a record is a small decode.
+// Clipboard images are untrusted bytes: only PNG and JPEG are decoded, by
+// libpng and libjpeg through the toolkit's handlers, chosen by the bytes'
+// signature whatever the format's name claimed. Other formats are refused.
+enum class ImageFormat
+{
+    Unknown,
+    Png,
+    Jpeg
+};
+ImageFormat SniffImageFormat(const Bytes& data);
+
+// One recorded image, kept as the bytes it was offered in (a PNG as PNG, a
+// JPEG as JPEG): nothing is held that was not copied, the bytes are
+// readable from any thread, and decoding happens only for the save and the
+// few that are put back. The preview is already scaled into the preview box
+// and cut at its edges, so showing a record is a small decode.
 struct ImageRecord
 {
     int width = 0;   // the captured size
     int height = 0;
-    SharedBytes png;
-    SharedBytes previewPng;
+    ImageFormat format = ImageFormat::Unknown;  // of `data`
+    SharedBytes data;
+    SharedBytes preview;  // a PNG, or `data` itself when the whole image fits the box
 };
 
 // What decides whether an image is new: its size and its decoded pixels,
@@ -46,17 +59,6 @@ struct ImageFingerprint
 
 ImageFingerprint FingerprintOf(const wxImage& image);
 
-// Clipboard images are untrusted bytes: only PNG and JPEG are decoded, by
-// libpng and libjpeg through the toolkit's handlers, chosen by the bytes'
-// signature whatever the format's name claimed. Other formats are refused.
-enum class ImageFormat
-{
-    Unknown,
-    Png,
-    Jpeg
-};
-ImageFormat SniffImageFormat(const Bytes& data);
-
 struct ImageSize
 {
     int width;
@@ -74,9 +76,15 @@ std::optional<wxImage> DecodeImage(const Bytes& data);
 // Registers the image handlers the program uses: PNG and JPEG, nothing else.
 void RegisterImageHandlers();
 
-// The record for a decoded image; `original` is kept as the full image when
-// it already is a PNG.
-ImageRecord MakeImageRecord(const wxImage& image, const Bytes& original);
+// The record for a decoded image: `offered`, the bytes it was decoded from,
+// are kept as they are when they are a PNG or a JPEG; anything else is kept
+// as a PNG of the image.
+ImageRecord MakeImageRecord(const wxImage& image, const Bytes& offered);
+
+// The record's full image as PNG, the form it is put back on the clipboard
+// in: the record's own bytes when it is one, else encoded from them (slow
+// for a large image: not for the GUI thread). Null when it can't be made.
+SharedBytes PngOf(const ImageRecord& record);
 
 // The size the preview scaling gives: only the longer side is compared with
 // its own bound (the width wins for a square), the ratio is single

@@ -117,19 +117,27 @@ void SaveImages(const SaveJob& job, const fs::path& folder, Outcome& outcome, co
     {
         const std::string name = std::to_string(n) + ".jpg";
         const fs::path path = folder / name;
-        std::optional<wxImage> image = DecodeImage(*job.images[n - 1].png);
-        wxMemoryOutputStream out;
-        if (image)
-            FlattenOntoWhite(*image);
-        if (!image || !image->SaveFile(out, wxBITMAP_TYPE_JPEG))
+        const ImageRecord& record = job.images[n - 1];
+        // A JPEG is written as it was copied: decoding and encoding it again
+        // would only lose detail.
+        Bytes encoded;
+        const Bytes* jpeg = record.format == ImageFormat::Jpeg && record.data ? record.data.get() : &encoded;
+        if (jpeg == &encoded)
         {
-            outcome.Failed(1, path.u8string() + ": the image could not be encoded as JPEG");
-            continue;
+            std::optional<wxImage> image = record.data ? DecodeImage(*record.data) : std::nullopt;
+            wxMemoryOutputStream out;
+            if (image)
+                FlattenOntoWhite(*image);
+            if (!image || !image->SaveFile(out, wxBITMAP_TYPE_JPEG))
+            {
+                outcome.Failed(1, path.u8string() + ": the image could not be encoded as JPEG");
+                continue;
+            }
+            encoded.resize(out.GetSize());
+            out.CopyTo(encoded.data(), encoded.size());
         }
-        Bytes jpeg(out.GetSize());
-        out.CopyTo(jpeg.data(), jpeg.size());
         SaveAsNew(folder, name, used, outcome, stop, [&](const fs::path& where, int* error) {
-            return WriteNewFile(where, jpeg.data(), jpeg.size(), error);
+            return WriteNewFile(where, jpeg->data(), jpeg->size(), error);
         });
     }
 }

@@ -1,3 +1,4 @@
+import glob
 import os
 
 from quillory_e2e import (QuilloryTest, get_clipboard, main, make_png, png_size, set_clipboard,
@@ -37,6 +38,32 @@ class ImageCapture(QuilloryTest):
         wait_until(lambda: png_size(get_clipboard("image/png")) == (800, 600), what="the full-size copy")
         # Record 1 is not the last image, so it comes back as a new record.
         q.wait_label("You currently have 3 images saved from the clipboard", page="Images")
+
+    def test_a_jpeg_is_kept_put_back_as_png_and_saved_as_it_came(self):
+        photo = os.path.join(self.q.dir, "photo.jpg")
+        make_png(photo, 1920, 1080, "plasma:fractal")
+        with open(photo, "rb") as f:
+            jpeg = f.read()
+        q = self.q.start()
+        set_clipboard(jpeg, "image/jpeg")
+        q.wait_label("You currently have 1 images saved from the clipboard", page="Images")
+        set_clipboard("a text in between")
+        q.wait_label("You currently have 1 items of text saved from the clipboard")
+
+        q.press("Next >>", page="Images")
+        q.wait_label("Currently viewing #1", page="Images")
+        q.press("Copy to Clipboard", page="Images")
+        wait_until(lambda: png_size(get_clipboard("image/png")) == (1920, 1080), timeout=10,
+                   what="the PNG made from the JPEG")
+        # Read back as the same pixels: the last image again, not a new one.
+        settle(0.5)
+        self.assertEqual(q.label("You currently", page="Images"),
+                         "You currently have 1 images saved from the clipboard")
+
+        q.key("ctrl+s")
+        saved = wait_until(lambda: glob.glob(os.path.join(q.dir, "manual-save", "*", "images", "1.jpg")),
+                           what="the saved image")[0]
+        wait_until(lambda: open(saved, "rb").read() == jpeg, what="the JPEG written as it came")
 
     def test_the_same_picture_again_is_one_record(self):
         first = self.png("a.png", 120, 90)

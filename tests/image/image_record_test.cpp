@@ -50,29 +50,43 @@ TEST(ImagePageFilter, RefusesImagesUnderFivePixels)
     EXPECT_TRUE(AcceptsImageSize(5, 5));
 }
 
-TEST(ImageRecord, KeepsTheFullImageAndAPreviewCutToTheBox)
+TEST(ImageRecord, KeepsTheOfferedBytesAndAPreviewCutToTheBox)
 {
     wxImage big = Picture(1000, 900);
     Bytes png = Encode(big, wxBITMAP_TYPE_PNG);
     ImageRecord record = MakeImageRecord(big, png);
-    EXPECT_EQ(*record.png, png);  // a PNG is kept as it came
+    EXPECT_EQ(*record.data, png);
+    EXPECT_EQ(record.format, ImageFormat::Png);
+    EXPECT_EQ(PngOf(record), record.data);  // put back as it is
     EXPECT_EQ(record.width, 1000);
-    EXPECT_EQ(SizeOf(record.previewPng), wxSize(340, 213));
+    EXPECT_EQ(SizeOf(record.preview), wxSize(340, 213));
 
-    // Not scaled by the arithmetic, but still cut at the box.
-    EXPECT_EQ(SizeOf(MakeImageRecord(Picture(330, 300), {}).previewPng), wxSize(330, 213));
-    EXPECT_EQ(SizeOf(MakeImageRecord(Picture(300, 400), {}).previewPng), wxSize(159, 213));
+    // Not scaled by the arithmetic, but still cut at the box; bytes that
+    // are neither PNG nor JPEG are kept as a PNG of the image.
+    ImageRecord unnamed = MakeImageRecord(Picture(330, 300), {});
+    EXPECT_EQ(unnamed.format, ImageFormat::Png);
+    EXPECT_EQ(SizeOf(unnamed.data), wxSize(330, 300));
+    EXPECT_EQ(SizeOf(unnamed.preview), wxSize(330, 213));
+    EXPECT_EQ(SizeOf(MakeImageRecord(Picture(300, 400), {}).preview), wxSize(159, 213));
 
-    // A small image is its own preview, and a JPEG is kept as a PNG.
-    wxImage small = Picture(200, 150);
-    Bytes jpeg = Encode(small, wxBITMAP_TYPE_JPEG);
-    std::optional<wxImage> fromJpeg = DecodeImage(jpeg);
-    ASSERT_TRUE(fromJpeg);
-    ImageRecord record2 = MakeImageRecord(*fromJpeg, jpeg);
-    EXPECT_EQ(record2.previewPng, record2.png);
-    std::optional<wxImage> decoded = DecodeImage(*record2.png);
-    ASSERT_TRUE(decoded);
-    EXPECT_EQ(FingerprintOf(*decoded), FingerprintOf(*fromJpeg));
+    // A JPEG is kept as the JPEG it came as, a small one is its own
+    // preview, and its PNG has the JPEG's pixels.
+    for (wxSize size : {wxSize(200, 150), wxSize(1920, 1080)})
+    {
+        Bytes jpeg = Encode(Picture(size.x, size.y), wxBITMAP_TYPE_JPEG);
+        std::optional<wxImage> fromJpeg = DecodeImage(jpeg);
+        ASSERT_TRUE(fromJpeg);
+        ImageRecord kept = MakeImageRecord(*fromJpeg, jpeg);
+        EXPECT_EQ(kept.format, ImageFormat::Jpeg);
+        EXPECT_EQ(*kept.data, jpeg);
+        EXPECT_EQ(kept.preview == kept.data, size.x <= kPreviewBoxWidth);
+        SharedBytes copied = PngOf(kept);
+        ASSERT_TRUE(copied);
+        EXPECT_EQ(SniffImageFormat(*copied), ImageFormat::Png);
+        std::optional<wxImage> decoded = DecodeImage(*copied);
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ(FingerprintOf(*decoded), FingerprintOf(*fromJpeg));
+    }
 }
 
 TEST(ImageDecoding, OnlyPngAndJpegByTheirSignatureWhateverTheName)

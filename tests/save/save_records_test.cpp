@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <thread>
 
@@ -107,11 +108,18 @@ TEST(SaveLayout, ImagesAreJpegsOfTheCapturedSizeOnWhite)
     for (int x = 0; x < 20; ++x)
         for (int y = 0; y < 10; ++y)
             clear.SetAlpha(x, y, 0);
-    job.images = {ImageOf(big), ImageOf(clear)};
+    // A JPEG record is written as the bytes it was copied as.
+    wxMemoryOutputStream out;
+    big.SaveFile(out, wxBITMAP_TYPE_JPEG);
+    Bytes jpeg(out.GetSize());
+    out.CopyTo(jpeg.data(), jpeg.size());
+    job.images = {ImageOf(big), ImageOf(clear), MakeImageRecord(*DecodeImage(jpeg), jpeg)};
     RunSave(job);
 
     fs::path folder = dir / "manual-save" / "07-03-26_14-05-09" / "images";
-    EXPECT_EQ(Names(folder), (std::vector<std::string>{"1.jpg", "2.jpg"}));
+    EXPECT_EQ(Names(folder), (std::vector<std::string>{"1.jpg", "2.jpg", "3.jpg"}));
+    std::ifstream third(folder / "3.jpg", std::ios::binary);
+    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(third), {}), jpeg);
     wxImage first(wxString((folder / "1.jpg").c_str()), wxBITMAP_TYPE_JPEG);
     ASSERT_TRUE(first.IsOk());
     EXPECT_EQ(first.GetSize(), wxSize(1000, 700));  // not the preview's size
