@@ -10,6 +10,7 @@
 #include "platform/clipboard_reader.h"
 #include "platform/clipboard_writer.h"
 #include "platform/display_backend.h"
+#include "platform/memory.h"
 #include "platform/program_files.h"
 #include "platform/session_watch.h"
 
@@ -30,6 +31,7 @@ using Clock = std::chrono::steady_clock;
 
 MainApp::MainApp()
 {
+    KeepLargeBlocksApart();
     PrepareToolkit();
 }
 

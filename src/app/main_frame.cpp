@@ -183,6 +183,8 @@ void MainFrame::OnClose(wxCloseEvent&)
 
 void MainFrame::ReportSave(const SaveReport& report)
 {
+    if (m_timingLog)
+        m_timingLog->Shown("save", m_saveAsked);
     // Success stays silent; anything left out is said, once per command.
     if (report.failed == 0 || report.cancelled)
         return;
@@ -195,6 +197,7 @@ void MainFrame::Save(int kind)
     // The moment of the command and the records as they are now, those
     // captured but still waiting for the pages included; the writing
     // happens elsewhere, so recording and the window go on.
+    m_saveAsked = std::chrono::steady_clock::now();
     TakeRecords();
     SaveJob job;
     job.stamp = TimeStampName(std::time(nullptr));

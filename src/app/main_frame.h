@@ -57,6 +57,7 @@ public:
 
 private:
     std::unique_ptr<TimingLog> m_timingLog;
+    std::chrono::steady_clock::time_point m_saveAsked;  // when the newest save command was given, for the timing log
     TextPage* m_textPage;
     ImagePage* m_imagePage;
     FilePage* m_filePage;

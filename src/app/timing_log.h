@@ -7,7 +7,8 @@
 
 // How long records take from the clipboard change to the page, by the
 // program's own clock, for measuring: with QUILLORY_TIMING_LOG naming a file,
-// one line per record shown, "<kind> <microseconds>". Off unless asked for.
+// one line per record shown, "<kind> <microseconds>", and one per save
+// finished, "save <microseconds>" from the command. Off unless asked for.
 class TimingLog
 {
 public:

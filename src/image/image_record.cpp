@@ -92,6 +92,37 @@ SharedBytes Share(Bytes bytes)
     return std::make_shared<const Bytes>(std::move(bytes));
 }
 
+bool Opaque(const wxImage& image)
+{
+    if (!image.HasAlpha())
+        return true;
+    const unsigned char* alpha = image.GetAlpha();
+    return std::all_of(alpha, alpha + static_cast<size_t>(image.GetWidth()) * image.GetHeight(),
+                       [](unsigned char a) { return a == 255; });
+}
+
+// A preview is kept for every record, so its size counts against each: a
+// photo's PNG preview is a tenth of its JPEG. An opaque preview is kept as
+// a JPEG of high quality when that is the smaller, which at this size
+// looks the same; one with transparency stays a PNG.
+Bytes EncodePreview(const wxImage& preview)
+{
+    Bytes png = EncodePng(preview);
+    if (!Opaque(preview))
+        return png;
+    wxLogNull quiet;
+    wxImage opaque = preview.Copy();
+    if (opaque.HasAlpha())
+        opaque.ClearAlpha();
+    opaque.SetOption(wxIMAGE_OPTION_QUALITY, 90);
+    wxMemoryOutputStream out;
+    if (!opaque.SaveFile(out, wxBITMAP_TYPE_JPEG) || png.empty() || out.GetSize() >= png.size())
+        return png;
+    Bytes jpeg(out.GetSize());
+    out.CopyTo(jpeg.data(), jpeg.size());
+    return jpeg;
+}
+
 }  // namespace
 
 ImageFingerprint FingerprintOf(const wxImage& image)
@@ -189,7 +220,7 @@ ImageRecord MakeImageRecord(const wxImage& image, const Bytes& offered)
     if (shown.GetSize() == image.GetSize())
         record.preview = record.data;
     else
-        record.preview = Share(EncodePng(preview.GetSubImage(shown)));
+        record.preview = Share(EncodePreview(preview.GetSubImage(shown)));
     return record;
 }
 

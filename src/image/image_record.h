@@ -37,7 +37,7 @@ struct ImageRecord
     int height = 0;
     ImageFormat format = ImageFormat::Unknown;  // of `data`
     SharedBytes data;
-    SharedBytes preview;  // a PNG, or `data` itself when the whole image fits the box
+    SharedBytes preview;  // a PNG or JPEG, or `data` itself when the whole image fits the box
 };
 
 // What decides whether an image is new: its size and its decoded pixels,

@@ -6,3 +6,8 @@ void ReturnFreedMemory()
 {
     ::_heapmin();
 }
+
+void KeepLargeBlocksApart()
+{
+    // The system's heap already gives large blocks pages of their own.
+}

@@ -30,7 +30,7 @@ def start_window_manager():
     """A window manager, for what only one can do (the close box)."""
     manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_until(lambda: subprocess.run(["wmctrl", "-m"], capture_output=True).returncode == 0,
-               what="the window manager")
+               timeout=30, what="the window manager")  # slow to come on a loaded machine
     return manager
 
 

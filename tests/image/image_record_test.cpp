@@ -69,6 +69,17 @@ TEST(ImageRecord, KeepsTheOfferedBytesAndAPreviewCutToTheBox)
     EXPECT_EQ(SizeOf(unnamed.preview), wxSize(330, 213));
     EXPECT_EQ(SizeOf(MakeImageRecord(Picture(300, 400), {}).preview), wxSize(159, 213));
 
+    // A preview keeps the transparency it shows.
+    wxImage clear = Picture(800, 600);
+    clear.InitAlpha();
+    for (int x = 0; x < 400; ++x)
+        for (int y = 0; y < 600; ++y)
+            clear.SetAlpha(x, y, 0);
+    std::optional<wxImage> shown = DecodeImage(*MakeImageRecord(clear, {}).preview);
+    ASSERT_TRUE(shown && shown->HasAlpha());
+    EXPECT_EQ(shown->GetAlpha(10, 10), 0);
+    EXPECT_EQ(shown->GetAlpha(330, 10), 255);
+
     // A JPEG is kept as the JPEG it came as, a small one is its own
     // preview, and its PNG has the JPEG's pixels.
     for (wxSize size : {wxSize(200, 150), wxSize(1920, 1080)})
