@@ -250,11 +250,13 @@ def one_program(build, run, day, results):
             rss, pss = p.memory_mb(run.pids())
             put("%d %s fed: seconds, each item held until read" % (fed, what), seconds)
             put("%d %s fed: items the program read" % (fed, what), fed - unread)
-            put("%d %s fed: records added (Quillory's file page counts files; CopyQ keeps at most 10,000 items)" % (fed, what), recorded)
+            counted = " (Quillory's count: the files in them)" if what == "file records" else ""
+            put("%d %s fed: records added%s" % (fed, what, counted), recorded)
             put("RSS after the %s (MB)" % what, rss)
             put("PSS after the %s (MB)" % what, pss)
         put("RSS over start after the day (MB)", rss - start_rss)
-        put("RSS over start after the day, per byte of texts and images fed", (rss - start_rss) * 2**20 / day.content)
+        put("RSS over start after the day, beside the bytes of texts and images fed (%)",
+            100 * (rss - start_rss) * 2**20 / day.content)
         if MEMORY_ONLY:
             return
         if quillory:
