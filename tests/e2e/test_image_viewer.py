@@ -21,8 +21,16 @@ class ImageViewer(QuilloryTest):
         path = os.path.join(q.dir, "photo.png")
         subprocess.run(["convert", "-size", "640x400", "plasma:fractal", "-depth", "8", path], check=True, timeout=30)
         viewer = Client(self, ["ristretto", path], "^photo.png - ")
-        viewer.keys("ctrl+c")
-        wait_until(lambda: q.count("Images") == 1, timeout=10, what="the image record")
+        # The viewer takes the key only once its picture is in; on a loaded
+        # machine that may be after the first press.
+        for attempt in range(3):
+            viewer.keys("ctrl+c")
+            try:
+                wait_until(lambda: q.count("Images") == 1, timeout=5, what="the image record")
+                break
+            except AssertionError:
+                if attempt == 2:
+                    raise
         q.show_record(1, "Images")
         q.press("Copy to Clipboard", page="Images")
         # Ours offers the one PNG; the viewer offered many formats.
