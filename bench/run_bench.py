@@ -441,8 +441,8 @@ def main():
                     "images, file records; memory is taken once each part has settled. Quillory is driven through\n"
                     "the accessibility tree and timed by its own log where it says when a save is done; CopyQ\n"
                     "through its command line: `copyq read N` for \"Next >>\", `copyq exportData` for the save,\n"
-                    "`copyq exit` for the exit; it has no command for a search. CopyQ keeps at most 10,000 items,\n"
-                    "so by the end of the day it holds fewer records than it was given.\n\n")
+                    "`copyq exit` for the exit; it has no command for a search. Its records added are what `copyq count`\n"
+                    "says: far fewer than it read (and it keeps at most 10,000), so its memory holds less of the day.\n\n")
             f.write(day_table[0])
 
 
