@@ -7,6 +7,8 @@
 //
 //   burst_owner COUNT RATE [PREFIX [report]]
 
+#include "serve_loop.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -18,8 +20,6 @@
 #include <string>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct Owner
 {
@@ -61,32 +61,15 @@ struct Owner
         XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
     }
 
-    // Answers every request that has come.
     void ServePending()
     {
-        XFlush(display);
-        while (XPending(display))
-        {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == SelectionRequest)
-                Serve(event.xselectionrequest);
-        }
-        XFlush(display);
+        ::ServePending(display, [this](const XSelectionRequestEvent& request) { Serve(request); });
     }
 
-    // Answers requests until `deadline`, sleeping in poll() between them.
     void ServeUntil(Clock::time_point deadline)
     {
-        for (;;)
-        {
-            ServePending();
-            auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
-            if (left <= 0)
-                return;
-            pollfd fd{ConnectionNumber(display), POLLIN, 0};
-            poll(&fd, 1, static_cast<int>((left + 999) / 1000));
-        }
+        ::ServeUntil(display, deadline, [this](const XSelectionRequestEvent& request) { Serve(request); },
+                     [] { return false; });
     }
 
     void Take(std::string value)

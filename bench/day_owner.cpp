@@ -10,10 +10,10 @@
 //
 //   day_owner PLAN GAP_MS
 
+#include "serve_loop.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-
-#include <poll.h>
 
 #include <chrono>
 #include <cstdio>
@@ -24,8 +24,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct Item
 {
@@ -73,32 +71,12 @@ struct Owner
         XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
     }
 
-    void ServePending()
-    {
-        XFlush(display);
-        while (XPending(display))
-        {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == SelectionRequest)
-                Serve(event.xselectionrequest);
-        }
-        XFlush(display);
-    }
-
     // Answers requests until `deadline`, or until the content is read when
     // `untilRead`.
     void ServeUntil(Clock::time_point deadline, bool untilRead)
     {
-        for (;;)
-        {
-            ServePending();
-            auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
-            if (left <= 0 || (untilRead && read))
-                return;
-            pollfd fd{ConnectionNumber(display), POLLIN, 0};
-            poll(&fd, 1, static_cast<int>((left + 999) / 1000));
-        }
+        ::ServeUntil(display, deadline, [this](const XSelectionRequestEvent& request) { Serve(request); },
+                     [this, untilRead] { return untilRead && read; });
     }
 
     Atom Intern(const char* name) { return XInternAtom(display, name, False); }
