@@ -134,9 +134,8 @@ ImageFingerprint FingerprintOf(const wxImage& image)
     print.colourHash = HashBytes(image.GetData(), pixels * 3);
     // An alpha channel that is opaque everywhere is the same picture as no
     // alpha channel at all.
-    const unsigned char* alpha = image.HasAlpha() ? image.GetAlpha() : nullptr;
-    if (alpha && std::any_of(alpha, alpha + pixels, [](unsigned char a) { return a != 255; }))
-        print.alphaHash = HashBytes(alpha, pixels);
+    if (!Opaque(image))
+        print.alphaHash = HashBytes(image.GetAlpha(), pixels);
     return print;
 }
 
