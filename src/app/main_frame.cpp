@@ -18,6 +18,7 @@
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/notebook.h>
+#include <wx/panel.h>
 #include <wx/sizer.h>
 
 #include <algorithm>
@@ -30,6 +31,20 @@ namespace {
 const wxString kTextTab = wxString(' ', 16) + "Text" + wxString(' ', 16);
 const wxString kImagesTab = wxString(' ', 16) + "Images" + wxString(' ', 16);
 const wxString kFilesTab = wxString(' ', 16) + "Files" + wxString(' ', 17);
+
+// A tab whose page is made later: the page fills it once there.
+wxWindow* EmptyTab(wxNotebook* notebook)
+{
+    auto* tab = new wxPanel(notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
+    tab->SetSizer(new wxBoxSizer(wxVERTICAL));
+    return tab;
+}
+
+void FillTab(wxWindow* tab, wxWindow* page)
+{
+    tab->GetSizer()->Add(page, 1, wxEXPAND);
+    tab->Layout();
+}
 
 constexpr long kFixedFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCLIP_CHILDREN;
 
@@ -54,10 +69,10 @@ MainFrame::MainFrame()
     m_notebook = new wxNotebook(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0);
     m_textPage = new TextPage(m_notebook);
     m_notebook->AddPage(m_textPage, kTextTab, false, -1);
-    m_imagePage = new ImagePage(m_notebook);
-    m_notebook->AddPage(m_imagePage, kImagesTab, false, -1);
-    m_filePage = new FilePage(m_notebook);
-    m_notebook->AddPage(m_filePage, kFilesTab, false, -1);
+    m_imageTab = EmptyTab(m_notebook);
+    m_notebook->AddPage(m_imageTab, kImagesTab, false, -1);
+    m_fileTab = EmptyTab(m_notebook);
+    m_notebook->AddPage(m_fileTab, kFilesTab, false, -1);
 
     m_menuBar = new wxMenuBar();
     SetMenuBar(m_menuBar);
@@ -83,9 +98,23 @@ MainFrame::MainFrame()
 
     FitToPages();
     CloseWhenDestroyedFromOutside(this);
+    // The pages out of sight are made just after the window is up, so that
+    // it shows sooner; whatever needs them before that makes them first.
+    CallAfter(&MainFrame::BuildLaterPages);
 }
 
 MainFrame::~MainFrame() = default;
+
+void MainFrame::BuildLaterPages()
+{
+    if (m_imagePage)
+        return;
+    m_imagePage = new ImagePage(m_imageTab);
+    FillTab(m_imageTab, m_imagePage);
+    m_filePage = new FilePage(m_fileTab);
+    FillTab(m_fileTab, m_filePage);
+    FitToPages();
+}
 
 void MainFrame::FitToPages()
 {
@@ -127,6 +156,7 @@ void MainFrame::TakeRecords()
 {
     if (!m_inbox)
         return;
+    BuildLaterPages();
     for (RecordInbox::Arrival& arrival : m_inbox->Take())
     {
         const char* kind = "text";
@@ -198,6 +228,7 @@ void MainFrame::Save(int kind)
     // captured but still waiting for the pages included; the writing
     // happens elsewhere, so recording and the window go on.
     m_saveAsked = std::chrono::steady_clock::now();
+    BuildLaterPages();
     TakeRecords();
     SaveJob job;
     job.stamp = TimeStampName(std::time(nullptr));

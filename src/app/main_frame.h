@@ -59,8 +59,12 @@ private:
     std::unique_ptr<TimingLog> m_timingLog;
     std::chrono::steady_clock::time_point m_saveAsked;  // when the newest save command was given, for the timing log
     TextPage* m_textPage;
-    ImagePage* m_imagePage;
-    FilePage* m_filePage;
+    // The Images and Files tabs hold their pages once BuildLaterPages() has
+    // made them, just after the window first shows.
+    wxWindow* m_imageTab;
+    wxWindow* m_fileTab;
+    ImagePage* m_imagePage = nullptr;
+    FilePage* m_filePage = nullptr;
     wxMenuBar* m_menuBar;
     wxNotebook* m_notebook;
     wxMenu* m_fileMenu;
@@ -77,6 +81,7 @@ private:
     void OnAboutAuthor(wxCommandEvent& event);
     void OnLicense(wxCommandEvent& event);
 
+    void BuildLaterPages();
     void FitToPages();
     void Save(int kind);
 
