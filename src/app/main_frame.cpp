@@ -113,7 +113,14 @@ void MainFrame::BuildLaterPages()
     FillTab(m_imageTab, m_imagePage);
     m_filePage = new FilePage(m_fileTab);
     FillTab(m_fileTab, m_filePage);
-    FitToPages();
+    // The window fits the Text page; it changes only if these need more.
+    const wxSize area = m_textPage->GetSize();
+    for (wxWindow* tab : {m_imageTab, m_fileTab})
+        if (tab->GetBestSize().x > area.x || tab->GetBestSize().y > area.y)
+        {
+            FitToPages();
+            break;
+        }
 }
 
 void MainFrame::FitToPages()

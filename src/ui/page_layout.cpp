@@ -29,14 +29,11 @@ wxSizer* CentredRow(wxWindow* control)
 
 void FixSizeToFit(wxWindow* window, const wxSize& client)
 {
-    // Fitting again after the window shows only ever grows it.
     wxSize size = window->GetSize();
-    size.IncTo(window->ClientToWindowSize(client));
-    if (size != window->GetSize())
-    {
-        window->SetSizeHints(wxDefaultSize, wxDefaultSize);
-        window->SetSize(size);
-    }
+    window->SetSizeHints(wxDefaultSize, wxDefaultSize);  // so that fitting again can grow it
+    window->SetClientSize(client);
+    size.IncTo(window->GetSize());
+    window->SetSize(size);
     window->SetSizeHints(size, size);
 }
 

@@ -65,6 +65,11 @@ class Exit(QuilloryTest):
         start = time.monotonic()
         q.click_close_box()
         self.assert_ends_in_time(start)
+        # Fitted under a window manager, the window is never smaller than its
+        # content: the toolkit would say so on every layout.
+        said = q.process.stderr.read().decode(errors="replace")
+        self.assertNotIn("distribute", said)
+        self.assertNotIn("Negative content", said)
 
     def test_quit_signals_end_it_the_same_way(self):
         for number in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT):
