@@ -7,7 +7,11 @@ and can misbehave on purpose.
 
 --endless-incr sends INCR chunks for ever; --claim names BYTES as the
 INCR transfer's size, whatever it then sends. Once a requestor has taken
-no chunk for a second, these print "sent N", the bytes it took.
+no chunk for two seconds, these print "sent N", the bytes it took. A
+requestor may pause for a second between chunks without having given up:
+growing its buffer on the way to 512 MiB touches hundreds of megabytes of
+new pages at once, which takes that long on a virtual machine whose pages
+come from the host only as they are first touched.
 
 --sequence takes the clipboard N times, changing the text of every text
 target to VALUE followed by the change's number, R times a second (0: as
@@ -25,6 +29,7 @@ from Xlib import X, Xatom, display
 from Xlib.protocol import event
 
 CHUNK = 200000  # below the core protocol's request size; larger data goes INCR
+STALL = 2.0  # seconds without a chunk taken that mean the requestor gave up
 
 
 def main():
@@ -113,7 +118,7 @@ def main():
         d.flush()
 
     def report_stall():
-        if watched and watched[-1][0] and time.monotonic() - watched[-1][0] > 1:
+        if watched and watched[-1][0] and time.monotonic() - watched[-1][0] > STALL:
             print("sent %d" % watched[-1][1], flush=True)
             watched[-1][0] = 0
 
