@@ -48,6 +48,10 @@ constexpr size_t kMaxTargets = 4096;
 constexpr size_t kSendChunk = 256 * 1024;
 // How long a copy button waits to hear that the clipboard is ours.
 constexpr auto kTakeLimit = std::chrono::milliseconds(500);
+// The longest the loop handles events before it looks at its tasks and at
+// a stop: the chunks of a large transfer keep coming for as long as it
+// lasts (seconds for hundreds of megabytes).
+constexpr auto kDispatchSlice = std::chrono::milliseconds(20);
 
 template <typename T>
 struct FreeReply
@@ -165,6 +169,7 @@ private:
     std::uint64_t m_generation = 0;
     std::uint64_t m_lastDelivered = 0;
     bool m_changed = false;  // a change that no read has started for
+    bool m_eventsLeft = false;  // the last slice ended with events perhaps still queued
     ChangeTime m_firstUnread;
 
     // What waits for a timestamp to take the clipboard with.
@@ -289,11 +294,20 @@ std::vector<std::string> XClipboard::AtomNames(const xcb_atom_t* atoms, size_t c
 
 bool XClipboard::Dispatch(const std::vector<pollfd>&)
 {
-    // Replies waited for below can bring events in; the loop takes them too.
+    // Replies waited for below can bring events in; the loop takes them too,
+    // for a slice of time. What the connection has queued already does not
+    // wake poll(), so a slice cut short asks for an immediate return.
+    const Clock::time_point sliceEnd = Clock::now() + kDispatchSlice;
+    m_eventsLeft = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection))
     {
         HandleEvent(event);
         std::free(event);
+        if (Clock::now() >= sliceEnd)
+        {
+            m_eventsLeft = true;
+            break;
+        }
     }
     if (xcb_connection_has_error(m_connection))
         return false;
@@ -304,6 +318,8 @@ bool XClipboard::Dispatch(const std::vector<pollfd>&)
 
 std::optional<Clock::time_point> XClipboard::NextDeadline() const
 {
+    if (m_eventsLeft)
+        return Clock::now();
     std::optional<Clock::time_point> next;
     auto consider = [&next](Clock::time_point t) {
         if (!next || t < *next)
