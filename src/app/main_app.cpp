@@ -163,7 +163,7 @@ void MainApp::Shutdown()
         m_logger->RequestStop();
     // The stored copies are what saves of files read, so a save finishes
     // (or stops) before they go.
-    if (m_frame && !m_frame->FinishSaves(start + MainFrame::kSaveGrace, start + MainFrame::kStopLimit))
+    if (m_frame && !m_frame->FinishWork(start + MainFrame::kSaveGrace, start + MainFrame::kStopLimit))
         m_abandoned = true;
     if (m_logger)
     {

@@ -190,14 +190,18 @@ void MainFrame::OnQuit(wxCommandEvent&)
     Close();
 }
 
-bool MainFrame::FinishSaves(std::chrono::steady_clock::time_point grace,
-                            std::chrono::steady_clock::time_point deadline)
+bool MainFrame::FinishWork(std::chrono::steady_clock::time_point grace,
+                           std::chrono::steady_clock::time_point deadline)
 {
-    if (!m_saveQueue)
-        return true;
-    bool finished = m_saveQueue->Finish(grace, deadline);
-    m_saveQueue.reset();
-    return finished;
+    bool finished = true;
+    if (m_saveQueue)
+    {
+        finished = m_saveQueue->Finish(grace, deadline);
+        m_saveQueue.reset();
+    }
+    // A PNG being made for the clipboard is of no use once the program lets
+    // go of the clipboard: it is not waited for.
+    return (!m_imagePage || m_imagePage->StopConverting(std::chrono::steady_clock::now())) && finished;
 }
 
 void MainFrame::OnClose(wxCloseEvent&)
@@ -206,7 +210,7 @@ void MainFrame::OnClose(wxCloseEvent&)
     // hears of the close first); records still waiting are the inbox's to
     // drop. A save still writing gets a moment to finish.
     auto now = std::chrono::steady_clock::now();
-    FinishSaves(now + kSaveGrace, now + kStopLimit);
+    FinishWork(now + kSaveGrace, now + kStopLimit);
     if (m_takeTimer)
         m_takeTimer->Stop();
     // Results windows have no parent, and an open one would keep the

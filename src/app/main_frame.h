@@ -51,9 +51,10 @@ public:
     static constexpr std::chrono::milliseconds kSaveGrace{400};
     static constexpr std::chrono::milliseconds kStopLimit{600};
 
-    // Lets running saves go on until `grace`, then stops them; false when
-    // one was still busy at `deadline` and was let go.
-    bool FinishSaves(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline);
+    // Lets running saves go on until `grace`, then stops them, and lets go
+    // of an image being made ready for the clipboard at once; false when
+    // any of them was still busy (a save at `deadline`) and was let go.
+    bool FinishWork(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline);
 
 private:
     std::unique_ptr<TimingLog> m_timingLog;

@@ -65,6 +65,11 @@ void ImagePage::AddImage(ImageRecord image)
     m_browser->RecordsAdded();
 }
 
+bool ImagePage::StopConverting(std::chrono::steady_clock::time_point deadline)
+{
+    return !m_converter || m_converter->Stop(deadline);
+}
+
 ImagePage::~ImagePage()
 {
     // Joined while the page can still take the result it may be posting.

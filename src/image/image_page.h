@@ -4,6 +4,7 @@
 
 #include <wx/panel.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -34,6 +35,10 @@ public:
     void AddImage(ImageRecord image);
 
     const std::vector<ImageRecord>& Images() const { return m_images; }
+
+    // Gives an image being made into a PNG for the clipboard until
+    // `deadline`; false when it was still busy then and was let go.
+    bool StopConverting(std::chrono::steady_clock::time_point deadline);
 
 private:
     void OnNext(wxCommandEvent& event);

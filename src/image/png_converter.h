@@ -2,10 +2,10 @@
 
 #include "image/image_record.h"
 
-#include <condition_variable>
+#include <chrono>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <thread>
 
 // Makes the PNG of a recorded image that is kept in another form, on a
@@ -17,26 +17,30 @@ class PngConverter
 {
 public:
     // Called on the converter's thread with the request's number and its
-    // PNG, which is null when the image could not be converted.
+    // PNG, which is null when the image could not be converted. Never called
+    // once Stop() has begun.
     using Done = std::function<void(std::uint64_t request, SharedBytes png)>;
 
     explicit PngConverter(Done done);
-    ~PngConverter();  // waits for a conversion under way; drops those waiting
+    ~PngConverter();  // Stop() without a deadline, unless it was stopped already
     PngConverter(const PngConverter&) = delete;
     PngConverter& operator=(const PngConverter&) = delete;
 
     // Numbers from 1 up, in the order asked.
     std::uint64_t Convert(ImageRecord record);
 
-private:
-    void Run();
+    // Drops the request waiting and waits until `deadline` for a conversion
+    // under way. False when one was still running then: it is let go, ends
+    // on its own and answers nobody, and the process must end without its
+    // static clean-up, which would take the image handlers from under it.
+    // Once let go, later calls return false at once.
+    bool Stop(std::chrono::steady_clock::time_point deadline);
 
-    Done m_done;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    ImageRecord m_waiting;
-    std::uint64_t m_waitingRequest = 0;  // 0: none waiting
-    std::uint64_t m_lastRequest = 0;
-    bool m_stop = false;
+private:
+    struct State;
+    static void Run(const std::shared_ptr<State>& state);
+
+    std::shared_ptr<State> m_state;  // shared with the thread, which may outlive the converter
     std::thread m_thread;
+    bool m_letGo = false;  // by an earlier Stop(), with a conversion under way
 };

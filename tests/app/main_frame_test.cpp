@@ -26,7 +26,7 @@ TEST(MainFrameSave, SaveEverythingIncludesRecordsStillWaitingForTheWindow)
     inbox.AddImage(MakeImageRecord(wxImage(40, 30), {}), std::chrono::steady_clock::now());
     Choose(frame, MainFrame::ID_SAVE_EVERYTHING);
     auto now = std::chrono::steady_clock::now();
-    EXPECT_TRUE(frame->FinishSaves(now + std::chrono::seconds(10), now + std::chrono::seconds(20)));
+    EXPECT_TRUE(frame->FinishWork(now + std::chrono::seconds(10), now + std::chrono::seconds(20)));
 
     std::vector<std::string> saved;
     int images = 0;

@@ -158,6 +158,25 @@ class Exit(QuilloryTest):
         q.key("alt+F4", window)
         self.assert_ends_in_time(start)
 
+    def test_exit_while_a_large_jpeg_is_made_ready_for_the_clipboard(self):
+        # 36 Mpx of noise: seconds to make into the PNG that copying puts back.
+        photo = os.path.join(self.q.dir, "noise.jpg")
+        subprocess.run(["convert", "-size", "6000x6000", "xc:gray", "+noise", "Random", "-quality", "90", photo],
+                       check=True, timeout=60)
+        with open(photo, "rb") as f:
+            jpeg = f.read()
+        q = self.q.start()
+        window = q.x_window()
+        set_clipboard(jpeg, "image/jpeg")
+        q.wait_label("You currently have 1 images saved from the clipboard", page="Images", timeout=30)
+        q.press("Next >>", page="Images")
+        q.wait_label("Currently viewing #1", page="Images")
+        q.press("Copy to Clipboard", page="Images")
+        settle(0.3)
+        start = time.monotonic()
+        q.key("alt+F4", window)
+        self.assert_ends_in_time(start)
+
     def test_exit_during_a_burst_of_texts(self):
         for attempt in range(3):
             with self.subTest(attempt=attempt):

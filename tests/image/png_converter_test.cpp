@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -71,4 +73,42 @@ TEST(PngConverter, AnswersBadBytesWithNothingAndEndsWithWorkInFlight)
     // The destructor, at the end, waits for this one and drops the next.
     converter.Convert(JpegRecord(3840, 2160, 2));
     converter.Convert(JpegRecord(16, 16, 3));
+}
+
+TEST(PngConverter, StopLetsASlowConversionGoAndItsResultReachesNobody)
+{
+    std::atomic<int> told{0};
+    auto held = std::make_shared<int>(0);  // by the callback, so by the thread's state
+    std::weak_ptr<int> stillHeld = held;
+    std::mutex mutex;
+    std::condition_variable answered;
+    {
+        PngConverter converter([held, &told, &mutex, &answered](std::uint64_t, SharedBytes) {
+            std::lock_guard<std::mutex> lock(mutex);
+            ++told;
+            answered.notify_all();
+        });
+        held.reset();
+        converter.Convert(JpegRecord(16, 16, 1));
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            ASSERT_TRUE(answered.wait_for(lock, std::chrono::seconds(30), [&] { return told == 1; }));
+        }
+        // A second or so of work for the thread, which is waiting for it.
+        converter.Convert(JpegRecord(6000, 4000, 2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(converter.Stop(start + std::chrono::milliseconds(10)));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_EQ(converter.Convert(JpegRecord(16, 16, 3)), 0u);  // a stopped converter takes nothing
+        start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(converter.Stop(std::chrono::steady_clock::time_point::max()));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    }  // nor does its destructor wait
+    // The thread let go holds its state, the callback with it, until it ends.
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!stillHeld.expired() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(stillHeld.expired());
+    EXPECT_EQ(told, 1);
 }
