@@ -17,6 +17,16 @@ ImageRecord JpegRecord(int width, int height, unsigned char seed)
     return MakeImageRecord(*DecodeImage(jpeg), jpeg);
 }
 
+// A picture whose conversion takes a good part of a second, and no more than
+// seconds under the thread checker, which slows this code tenfold and more.
+#if defined(__SANITIZE_THREAD__)
+constexpr int kSlowWidth = 1200;
+constexpr int kSlowHeight = 800;
+#else
+constexpr int kSlowWidth = 3000;
+constexpr int kSlowHeight = 2000;
+#endif
+
 }  // namespace
 
 TEST(PngConverter, TheNewestRequestIsAlwaysAnsweredAndOlderOnesMayBeDropped)
@@ -94,19 +104,24 @@ TEST(PngConverter, StopLetsASlowConversionGoAndItsResultReachesNobody)
             std::unique_lock<std::mutex> lock(mutex);
             ASSERT_TRUE(answered.wait_for(lock, std::chrono::seconds(30), [&] { return told == 1; }));
         }
-        // A second or so of work for the thread, which is waiting for it.
-        converter.Convert(JpegRecord(6000, 4000, 2));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        // Work for the thread, which is waiting for it, caught a tenth of
+        // the way through.
+        ImageRecord slow = JpegRecord(kSlowWidth, kSlowHeight, 2);
         auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(converter.Stop(start + std::chrono::milliseconds(10)));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        ASSERT_TRUE(PngOf(slow));
+        const auto takes = std::chrono::steady_clock::now() - start;
+        converter.Convert(slow);
+        std::this_thread::sleep_for(takes / 10);
+        start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(converter.Stop(start + takes / 100));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, takes / 2);
         EXPECT_EQ(converter.Convert(JpegRecord(16, 16, 3)), 0u);  // a stopped converter takes nothing
         start = std::chrono::steady_clock::now();
         EXPECT_FALSE(converter.Stop(std::chrono::steady_clock::time_point::max()));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, takes / 2);
     }  // nor does its destructor wait
     // The thread let go holds its state, the callback with it, until it ends.
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);  // many times the conversion
     while (!stillHeld.expired() && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(stillHeld.expired());
