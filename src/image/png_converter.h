@@ -26,7 +26,8 @@ public:
     PngConverter(const PngConverter&) = delete;
     PngConverter& operator=(const PngConverter&) = delete;
 
-    // Numbers from 1 up, in the order asked.
+    // Numbers from 1 up, in the order asked; 0, and nothing done, once
+    // Stop() has been called.
     std::uint64_t Convert(ImageRecord record);
 
     // Drops the request waiting and waits until `deadline` for a conversion
