@@ -201,7 +201,7 @@ bool MainFrame::FinishWork(std::chrono::steady_clock::time_point grace,
     }
     // A PNG being made for the clipboard is of no use once the program lets
     // go of the clipboard: it is not waited for.
-    return (!m_imagePage || m_imagePage->StopConverting(std::chrono::steady_clock::now())) && finished;
+    return (!m_imagePage || m_imagePage->StopConverting()) && finished;
 }
 
 void MainFrame::OnClose(wxCloseEvent&)

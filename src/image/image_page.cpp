@@ -65,9 +65,9 @@ void ImagePage::AddImage(ImageRecord image)
     m_browser->RecordsAdded();
 }
 
-bool ImagePage::StopConverting(std::chrono::steady_clock::time_point deadline)
+bool ImagePage::StopConverting()
 {
-    return !m_converter || m_converter->Stop(deadline);
+    return !m_converter || m_converter->Stop(std::chrono::steady_clock::now());
 }
 
 ImagePage::~ImagePage()

@@ -4,7 +4,6 @@
 
 #include <wx/panel.h>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -36,9 +35,9 @@ public:
 
     const std::vector<ImageRecord>& Images() const { return m_images; }
 
-    // Gives an image being made into a PNG for the clipboard until
-    // `deadline`; false when it was still busy then and was let go.
-    bool StopConverting(std::chrono::steady_clock::time_point deadline);
+    // Lets go at once of an image being made into a PNG for the clipboard;
+    // false when one was under way.
+    bool StopConverting();
 
 private:
     void OnNext(wxCommandEvent& event);

@@ -163,11 +163,9 @@ class Exit(QuilloryTest):
         photo = os.path.join(self.q.dir, "noise.jpg")
         subprocess.run(["convert", "-size", "6000x6000", "xc:gray", "+noise", "Random", "-quality", "90", photo],
                        check=True, timeout=60)
-        with open(photo, "rb") as f:
-            jpeg = f.read()
         q = self.q.start()
         window = q.x_window()
-        set_clipboard(jpeg, "image/jpeg")
+        set_clipboard_file(photo, "image/jpeg")
         q.wait_label("You currently have 1 images saved from the clipboard", page="Images", timeout=30)
         q.press("Next >>", page="Images")
         q.wait_label("Currently viewing #1", page="Images")
