@@ -2,7 +2,8 @@
 // fingerprint, record with its preview) and reports what one record keeps
 // in memory. Usage: image_capture_bench FILE.png [FILE.png ...]
 
-#include "image/image_record.h"
+#include "imaging/image_codec.h"
+#include "imaging/image_record.h"
 
 #include <wx/image.h>
 #include <wx/init.h>

@@ -5,7 +5,7 @@
 //
 //   reader_alone SECONDS
 
-#include "platform/clipboard_reader.h"
+#include "platform/clipboard_connection.h"
 
 #include <chrono>
 #include <cstdio>
@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     std::mutex mutex;
     long distinct = 0;
     std::string last;
-    std::unique_ptr<ClipboardReader> reader = ClipboardReader::Create([&](ClipSnapshot snapshot) {
+    std::unique_ptr<ClipboardConnection> reader = ClipboardConnection::Open([&](ClipSnapshot snapshot) {
         if (snapshot.kind != ClipSnapshot::Kind::Text)
             return;
         std::lock_guard<std::mutex> lock(mutex);

@@ -3,6 +3,7 @@
 // worker's time to write it all. Usage: save_bench [FOLDER [keep]]
 
 #include "fs/file_system.h"
+#include "imaging/image_codec.h"
 #include "save/save_records.h"
 
 #include <wx/image.h>
@@ -52,7 +53,7 @@ int main(int argc, char** argv)
 
     TextRecords texts;
     for (int i = 0; i < 1000; ++i)
-        texts.push_back(MakeTextRecord(std::string(1000, 'a' + i % 26) + " record " + std::to_string(i)));
+        texts.push_back(MakeSharedText(std::string(1000, 'a' + i % 26) + " record " + std::to_string(i)));
     std::vector<ImageRecord> images;
     for (int i = 0; i < 100; ++i)
     {

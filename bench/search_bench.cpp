@@ -1,7 +1,7 @@
 // Search over 100,000 text records of 1 KB each, beside a plain memmem over
 // the same UTF-8 bytes in one buffer. Usage: search_bench [RECORDS] [RUNS]
 
-#include "text/text_match.h"
+#include "records/text_match.h"
 
 #include <algorithm>
 #include <chrono>
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
         if (i % (count / 3) == count / 6)  // a few records hold the pattern
             text.insert(text.size() / 2, needle);
         all += text;
-        records.push_back(MakeTextRecord(std::move(text)));
+        records.push_back(MakeSharedText(std::move(text)));
     }
     const double megabytes = all.size() / 1e6;
 

@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     frame->SetClientSize(page->GetBestSize());
     frame->Show();
     for (int i = 0; i < 100000; ++i)
-        page->AddText(MakeTextRecord("record " + std::to_string(i) + std::string(1000, 'x')));
+        page->AddText(MakeSharedText("record " + std::to_string(i) + std::string(1000, 'x')));
 
     wxTextCtrl* field = nullptr;
     for (wxWindow* child : page->GetChildren())
@@ -94,7 +94,7 @@ int main(int argc, char** argv)
     std::string line;
     while (line.size() < 340 * 1024)
         line += "word" + std::to_string(line.size() % 97) + " ";
-    lonePage->AddText(MakeTextRecord(line));
+    lonePage->AddText(MakeSharedText(line));
     long before = ResidentMegabytes();
     start = std::chrono::steady_clock::now();
     wxCommandEvent next(wxEVT_BUTTON, TextPage::ID_NEXT);

@@ -1,7 +1,6 @@
 #include "assert_handler.h"
 #include "gui_support.h"
-#include "platform/clipboard_reader.h"
-#include "platform/clipboard_writer.h"
+#include "platform/clipboard_connection.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +102,17 @@ wxTextCtrl* FindTextCtrl(wxWindow* parent, int index)
     return index < static_cast<int>(found.size()) ? found[index] : nullptr;
 }
 
+namespace {
+
+std::unique_ptr<ClipboardConnection> g_clipboard;
+
+}  // namespace
+
+ClipboardConnection* TestClipboard()
+{
+    return g_clipboard.get();
+}
+
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
@@ -114,13 +124,11 @@ int main(int argc, char** argv)
     }
     FailTestsOnToolkitAsserts();
     wxInitAllImageHandlers();
-    // The copy buttons put what they copy on the clipboard through the
-    // reader, as in the program.
-    std::unique_ptr<ClipboardReader> reader = ClipboardReader::Create([](ClipSnapshot) {});
-    CopyBackThrough(reader.get());
+    // The copy buttons put what they copy on the clipboard through a
+    // connection, as in the program.
+    g_clipboard = ClipboardConnection::Open([](ClipSnapshot) {});
     int result = RUN_ALL_TESTS();
-    CopyBackThrough(nullptr);
-    reader.reset();
+    g_clipboard->Stop();
     wxTheApp->OnExit();
     wxEntryCleanup();
     return result;

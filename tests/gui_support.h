@@ -8,6 +8,12 @@
 #include <string>
 #include <vector>
 
+class ClipboardConnection;
+
+// The display's clipboard connection, made for the tests as the program
+// makes its own, for the pages' copy buttons.
+ClipboardConnection* TestClipboard();
+
 // Lets the event loop run for `ms` milliseconds.
 void Pump(int ms);
 

@@ -12,7 +12,7 @@
 class RecordingSink : public CaptureSink
 {
 public:
-    void AddText(TextRecord text, ChangeTime changedAt) override
+    void AddText(SharedText text, ChangeTime changedAt) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_texts.push_back(std::move(text));
@@ -34,11 +34,11 @@ public:
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         std::vector<std::string> texts;
-        for (const TextRecord& text : m_texts)
+        for (const SharedText& text : m_texts)
             texts.push_back(*text);
         return texts;
     }
-    std::vector<TextRecord> TextRecords()
+    std::vector<SharedText> TextRecords()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_texts;
@@ -68,7 +68,7 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<TextRecord> m_texts;
+    std::vector<SharedText> m_texts;
     std::vector<ChangeTime> m_textChanges;
     std::vector<ImageRecord> m_images;
     std::vector<FileRecord> m_files;

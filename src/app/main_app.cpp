@@ -1,17 +1,16 @@
 #include "app/main_app.h"
 
 #include "app/main_frame.h"
-#include "app/program_paths.h"
+#include "platform/program_paths.h"
 #include "capture/clip_logger.h"
 #include "capture/record_inbox.h"
-#include "file/stored_copies.h"
+#include "records/stored_copies.h"
 #include "fs/file_system.h"
-#include "image/image_record.h"
-#include "platform/clipboard_reader.h"
-#include "platform/clipboard_writer.h"
+#include "imaging/image_codec.h"
+#include "imaging/image_record.h"
+#include "platform/clipboard_connection.h"
 #include "platform/display_backend.h"
 #include "platform/memory.h"
-#include "platform/program_files.h"
 #include "platform/session_watch.h"
 
 #include <wx/dialog.h>
@@ -110,8 +109,9 @@ bool MainApp::OnInit()
         return true;
     }
     ClipLogger* logger = m_logger;
-    m_reader = ClipboardReader::Create([logger](ClipSnapshot snapshot) { logger->Submit(std::move(snapshot)); });
-    CopyBackThrough(m_reader.get());
+    m_clipboard =
+        ClipboardConnection::Open([logger](ClipSnapshot snapshot) { logger->Submit(std::move(snapshot)); });
+    m_frame->SetClipboard(m_clipboard.get());
     return true;
 }
 
@@ -151,12 +151,10 @@ void MainApp::Shutdown()
     m_shutDown = true;
     const Clock::time_point start = Clock::now();
 
-    if (m_reader)
-    {
-        CopyBackThrough(nullptr);
-        m_reader->Stop();
-        m_reader.reset();
-    }
+    // Stopped, not destroyed: a results window may still hold it until the
+    // windows go.
+    if (m_clipboard)
+        m_clipboard->Stop();
     if (m_inbox)
         m_inbox->Close();
     if (m_logger)

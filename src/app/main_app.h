@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/instance_lock.h"
-#include "app/program_paths.h"
+#include "platform/instance_lock.h"
+#include "platform/program_paths.h"
 
 #include <wx/app.h>
 
@@ -10,7 +10,7 @@
 #include <memory>
 
 class ClipLogger;
-class ClipboardReader;
+class ClipboardConnection;
 class MainFrame;
 class RecordInbox;
 class StoredCopies;
@@ -29,7 +29,7 @@ private:
     // signal): everything this application started stops here.
     void OnFrameClose(wxCloseEvent& event);
 
-    // The one way out: stops the clipboard reader and the capture thread,
+    // The one way out: stops the clipboard connection and the capture thread,
     // drops records still on their way, lets a running save finish or stops
     // it, and removes the stored copies, all within about a second. Work
     // that does not stop in time is let go, and the process ends without
@@ -56,7 +56,7 @@ private:
     ClipLogger* m_logger = nullptr;
     std::unique_ptr<RecordInbox> m_inbox;
     std::unique_ptr<StoredCopies> m_store;
-    std::unique_ptr<ClipboardReader> m_reader;
+    std::unique_ptr<ClipboardConnection> m_clipboard;
     std::filesystem::path m_programDir;
     RecordPlaces m_places;
     InstanceLock m_instanceLock;

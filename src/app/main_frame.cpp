@@ -11,7 +11,7 @@
 #include "platform/notebook_tabs.h"
 #include "platform/vanishing_window.h"
 #include "save/save_records.h"
-#include "text/preview_part.h"
+#include "records/preview_part.h"
 #include "text/text_page.h"
 
 #include <wx/app.h>
@@ -110,8 +110,10 @@ void MainFrame::BuildLaterPages()
     if (m_imagePage)
         return;
     m_imagePage = new ImagePage(m_imageTab);
+    m_imagePage->SetClipboard(m_clipboard);
     FillTab(m_imageTab, m_imagePage);
     m_filePage = new FilePage(m_fileTab);
+    m_filePage->SetClipboard(m_clipboard);
     FillTab(m_fileTab, m_filePage);
     // The window fits the Text page; it changes only if these need more.
     const wxSize area = m_textPage->GetSize();
@@ -135,6 +137,16 @@ void MainFrame::FitToPages()
 
     client.IncTo(wxSize(NotebookTabsWidth(m_notebook), 0));
     FixSizeToFit(this, client);
+}
+
+void MainFrame::SetClipboard(ClipboardConnection* clipboard)
+{
+    m_clipboard = clipboard;
+    m_textPage->SetClipboard(clipboard);
+    if (m_imagePage)
+        m_imagePage->SetClipboard(clipboard);
+    if (m_filePage)
+        m_filePage->SetClipboard(clipboard);
 }
 
 void MainFrame::RecordsWaiting()
@@ -167,7 +179,7 @@ void MainFrame::TakeRecords()
     for (RecordInbox::Arrival& arrival : m_inbox->Take())
     {
         const char* kind = "text";
-        if (auto* text = std::get_if<TextRecord>(&arrival.record))
+        if (auto* text = std::get_if<SharedText>(&arrival.record))
             m_textPage->AddText(std::move(*text));
         else if (auto* image = std::get_if<ImageRecord>(&arrival.record))
         {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+class ClipboardConnection;
 class FilePage;
 class RecordInbox;
 class SaveQueue;
@@ -45,6 +46,10 @@ public:
     // window to take them.
     void SetInbox(RecordInbox* inbox) { m_inbox = inbox; }
     void RecordsWaiting();
+
+    // Where the pages' copy buttons put records back; it outlives the
+    // window.
+    void SetClipboard(ClipboardConnection* clipboard);
 
     // Quitting ends the program within a second: a running save gets 0.4 s
     // to finish, and whatever still runs after 0.6 s is let go.
@@ -96,6 +101,7 @@ private:
     std::filesystem::path m_saveRoot;
     std::unique_ptr<SaveQueue> m_saveQueue;
     RecordInbox* m_inbox = nullptr;
+    ClipboardConnection* m_clipboard = nullptr;
     std::unique_ptr<wxTimer> m_takeTimer;
 
     wxDECLARE_EVENT_TABLE();

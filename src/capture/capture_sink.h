@@ -1,9 +1,9 @@
 #pragma once
 
 #include "clipboard/clip_snapshot.h"
-#include "file/file_record.h"
-#include "image/image_record.h"
-#include "text/text_records.h"
+#include "records/file_record.h"
+#include "imaging/image_record.h"
+#include "records/text_records.h"
 
 // Where the capture thread hands new records. Called on the capture thread,
 // in capture order; an implementation that owns windows must pass the
@@ -14,7 +14,7 @@ class CaptureSink
 public:
     virtual ~CaptureSink() = default;
 
-    virtual void AddText(TextRecord text, ChangeTime changedAt) = 0;
+    virtual void AddText(SharedText text, ChangeTime changedAt) = 0;
     virtual void AddImage(ImageRecord image, ChangeTime changedAt) = 0;
     virtual void AddFile(FileRecord file, ChangeTime changedAt) = 0;
 };

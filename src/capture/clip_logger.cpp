@@ -1,9 +1,7 @@
 #include "capture/clip_logger.h"
 
 #include "capture/capture_sink.h"
-#include "file/file_record.h"
-
-#include <wx/image.h>
+#include "records/file_record.h"
 
 #include <thread>
 
@@ -106,25 +104,25 @@ void ClipLogger::PollText(std::string text, ChangeTime changedAt)
     // allocator, and a copy would only add to the peak.
     constexpr size_t kCopyBelow = 32 << 20;
     if (text.size() < kCopyBelow)
-        m_lastText = MakeTextRecord(std::string(text));
+        m_lastText = MakeSharedText(std::string(text));
     else
-        m_lastText = MakeTextRecord(std::move(text));
+        m_lastText = MakeSharedText(std::move(text));
     m_sink->AddText(m_lastText, changedAt);
 }
 
 void ClipLogger::PollImage(const Bytes& data, ChangeTime changedAt)
 {
     // Bytes that are no image were nothing offered: the last image stays.
-    std::optional<wxImage> image = DecodeImage(data);
+    std::optional<DecodedImage> image = DecodedImage::Decode(data);
     if (!image)
         return;
-    ImageFingerprint print = FingerprintOf(*image);
+    ImageFingerprint print = image->Fingerprint();
     if (print == m_lastBitmap)
         return;
     // Remembered before the page sees it, so an image too small for the
     // page is still the one the next image is compared with.
     m_lastBitmap = print;
-    m_sink->AddImage(MakeImageRecord(*image, data), changedAt);
+    m_sink->AddImage(image->Record(data), changedAt);
 }
 
 void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "clipboard/clip_snapshot.h"
-#include "image/image_record.h"
-#include "text/text_records.h"
+#include "imaging/image_record.h"
+#include "records/text_records.h"
 
 #include <wx/thread.h>
 
@@ -61,7 +61,7 @@ private:
     void StoreFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt);
     void RunFileThread();
 
-    TextRecord m_lastText;  // shared with the record made of it; compared bytewise
+    SharedText m_lastText;  // shared with the record made of it; compared bytewise
     ImageFingerprint m_lastBitmap;
     std::vector<std::filesystem::path> m_lastFiles;  // the whole last list, in order
     std::uint32_t m_fileCount = 0;                    // file records handed over so far (the file thread's)

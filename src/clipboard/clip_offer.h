@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-using SharedText = std::shared_ptr<const std::string>;
 
 // What the program puts on the clipboard, in every form it serves, as the
 // platform's owner hands it out. The forms share the record's bytes: a

@@ -10,11 +10,20 @@
 using Bytes = std::vector<unsigned char>;
 using SharedBytes = std::shared_ptr<const Bytes>;
 
+// A text's bytes as offered (UTF-8 where the owner kept to it), shared and
+// never changed once made: a text record, and what is put back of it.
+using SharedText = std::shared_ptr<const std::string>;
+
+inline SharedText MakeSharedText(std::string text)
+{
+    return std::make_shared<const std::string>(std::move(text));
+}
+
 // When the clipboard changed, by the program's own clock.
 using ChangeTime = std::chrono::steady_clock::time_point;
 
-// What one completed read of the clipboard found. The platform's reader
-// fills it on the GUI thread; the capture thread alone interprets it.
+// What one completed read of the clipboard found. The clipboard connection
+// fills it on its own thread; the capture thread alone interprets it.
 struct ClipSnapshot
 {
     enum class Kind

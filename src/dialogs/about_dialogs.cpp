@@ -4,7 +4,7 @@
 #include "ui/page_layout.h"
 #include "platform/accessible_link.h"
 #include "platform/display_backend.h"
-#include "platform/program_files.h"
+#include "platform/program_paths.h"
 
 #include <wx/dcclient.h>
 #include <wx/filename.h>

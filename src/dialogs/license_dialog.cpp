@@ -2,7 +2,7 @@
 
 #include "ui/labels.h"
 #include "ui/page_layout.h"
-#include "platform/program_files.h"
+#include "platform/program_paths.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>

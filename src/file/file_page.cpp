@@ -3,7 +3,7 @@
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
-#include "platform/clipboard_writer.h"
+#include "platform/clipboard_connection.h"
 
 #include <wx/button.h>
 #include <wx/sizer.h>
@@ -30,11 +30,6 @@ wxStaticText* MakeLabel(wxWindow* parent, const wxString& text = wxEmptyString)
     auto* label = new wxStaticText(parent, wxID_ANY, text);
     SetLabelFont(label);
     return label;
-}
-
-SharedText MakeText(std::string text)
-{
-    return std::make_shared<const std::string>(std::move(text));
 }
 
 }  // namespace
@@ -143,24 +138,29 @@ void FilePage::OnCopy(wxCommandEvent&)
         return;
     const FileRecord& record = m_files[*index];
     // Without a stored copy, the file the user copied is what they get back.
-    PutFilesOnClipboard({record.storedCopy.empty() ? record.path : record.storedCopy});
+    if (m_clipboard)
+        m_clipboard->PutFiles({record.storedCopy.empty() ? record.path : record.storedCopy});
 }
 
 void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
 {
     // The path's own bytes: the box shows a path that is no UTF-8 only
     // approximately. The boxes are read-only, so they always show these.
+    if (!m_clipboard)
+        return;
     if (std::optional<size_t> index = m_browser->Current())
-        PutTextOnClipboard(MakeText(m_files[*index].path.u8string()));
+        m_clipboard->PutText(MakeSharedText(m_files[*index].path.u8string()));
     else
-        PutTextOnClipboard(MakeText(m_originalLocationBox->GetValue().utf8_string()));
+        m_clipboard->PutText(MakeSharedText(m_originalLocationBox->GetValue().utf8_string()));
 }
 
 void FilePage::OnCopyStoredLocation(wxCommandEvent&)
 {
+    if (!m_clipboard)
+        return;
     if (std::optional<size_t> index = m_browser->Current())
-        PutTextOnClipboard(MakeText(m_files[*index].storedCopy.u8string()));
+        m_clipboard->PutText(MakeSharedText(m_files[*index].storedCopy.u8string()));
     else
-        PutTextOnClipboard(MakeText(m_storedLocationBox->GetValue().utf8_string()));
+        m_clipboard->PutText(MakeSharedText(m_storedLocationBox->GetValue().utf8_string()));
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "file/file_record.h"
+#include "records/file_record.h"
 
 #include <wx/panel.h>
 
 #include <deque>
 #include <memory>
 
+class ClipboardConnection;
 class RecordBrowser;
 class wxButton;
 class wxStaticText;
@@ -32,6 +33,9 @@ public:
     // Appends the record; the view stays where it is.
     void AddFile(FileRecord file);
 
+    // Where the copy button puts records back; none until it is set.
+    void SetClipboard(ClipboardConnection* clipboard) { m_clipboard = clipboard; }
+
     const std::deque<FileRecord>& Files() const { return m_files; }
 
 private:
@@ -45,6 +49,7 @@ private:
 
     // A deque: records are never moved once stored, however many arrive.
     std::deque<FileRecord> m_files;
+    ClipboardConnection* m_clipboard = nullptr;
     wxStaticText* m_nameValue;
     wxStaticText* m_sizeValue;
     wxStaticText* m_typeValue;

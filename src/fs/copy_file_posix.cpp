@@ -2,7 +2,7 @@
 
 #include "fs/copy_file.h"
 
-#include "fs/file_calls_posix.h"
+#include "fs/file_calls_linux.h"
 #include "fs/outcome.h"
 
 #include <sys/stat.h>

@@ -1,10 +1,11 @@
 #include "image/image_page.h"
 
-#include "image/png_converter.h"
+#include "imaging/image_codec.h"
+#include "imaging/png_converter.h"
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
-#include "platform/clipboard_writer.h"
+#include "platform/clipboard_connection.h"
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
@@ -57,6 +58,11 @@ ImagePage::ImagePage(wxWindow* parent)
     SetSizer(page);
 }
 
+bool AcceptsImageSize(int width, int height)
+{
+    return width > 4 && height > 4;
+}
+
 void ImagePage::AddImage(ImageRecord image)
 {
     if (!AcceptsImageSize(image.width, image.height))
@@ -106,7 +112,8 @@ void ImagePage::OnCopy(wxCommandEvent&)
     {
         // As it is kept: no decoding and re-encoding of a large image.
         m_copyRequest = 0;
-        PutPngOnClipboard(record.data);
+        if (m_clipboard)
+            m_clipboard->PutPng(record.data);
         return;
     }
     if (!m_converter)
@@ -117,8 +124,8 @@ void ImagePage::OnCopy(wxCommandEvent&)
                 if (request != m_copyRequest)
                     return;
                 m_copyRequest = 0;
-                if (png)
-                    PutPngOnClipboard(png);
+                if (png && m_clipboard)
+                    m_clipboard->PutPng(png);
             });
         });
     }

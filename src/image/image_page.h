@@ -1,6 +1,6 @@
 #pragma once
 
-#include "image/image_record.h"
+#include "imaging/image_record.h"
 
 #include <wx/panel.h>
 
@@ -8,6 +8,10 @@
 #include <memory>
 #include <vector>
 
+// The page keeps only images at least 5 pixels wide and 5 high.
+bool AcceptsImageSize(int width, int height);
+
+class ClipboardConnection;
 class PngConverter;
 class RecordBrowser;
 class wxButton;
@@ -33,6 +37,9 @@ public:
     // view stays where it is.
     void AddImage(ImageRecord image);
 
+    // Where the copy button puts records back; none until it is set.
+    void SetClipboard(ClipboardConnection* clipboard) { m_clipboard = clipboard; }
+
     const std::vector<ImageRecord>& Images() const { return m_images; }
 
     // Lets go at once of an image being made into a PNG for the clipboard;
@@ -47,6 +54,7 @@ private:
     void ShowRecord(size_t index);
 
     std::vector<ImageRecord> m_images;
+    ClipboardConnection* m_clipboard = nullptr;
     std::unique_ptr<RecordBrowser> m_browser;
     std::unique_ptr<PngConverter> m_converter;  // made at the first copy of an image kept as JPEG
     std::uint64_t m_copyRequest = 0;  // the conversion whose PNG the last copy waits for; 0: none

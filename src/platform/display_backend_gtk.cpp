@@ -1,6 +1,6 @@
 #include "platform/display_backend.h"
 
-#include "platform/wayland_clipboard_gtk.h"
+#include "platform/clipboard_connection_wayland.h"
 
 #include <gdk/gdk.h>
 

@@ -4,9 +4,6 @@
 #include "fs/file_system.h"
 #include "fs/outcome.h"
 
-#include <wx/image.h>
-#include <wx/log.h>
-#include <wx/mstream.h>
 #include <wx/time.h>
 
 #include <cerrno>
@@ -21,27 +18,6 @@ namespace {
 fs::path ManualSaveFolder(const SaveJob& job)
 {
     return job.saveRoot / "manual-save";
-}
-
-// JPEG has no alpha: transparent pixels are laid on white, not left to
-// whatever colour happens to lie under them.
-void FlattenOntoWhite(wxImage& image)
-{
-    if (!image.HasAlpha())
-        return;
-    unsigned char* rgb = image.GetData();
-    const unsigned char* alpha = image.GetAlpha();
-    const size_t pixels = static_cast<size_t>(image.GetWidth()) * image.GetHeight();
-    for (size_t i = 0; i < pixels; ++i)
-    {
-        const unsigned a = alpha[i];
-        for (int c = 0; c < 3; ++c)
-        {
-            unsigned char& value = rgb[3 * i + c];
-            value = static_cast<unsigned char>((value * a + 255 * (255 - a) + 127) / 255);
-        }
-    }
-    image.ClearAlpha();
 }
 
 // Counts what could not be written and keeps the first reason.
@@ -111,7 +87,6 @@ void SaveTexts(const SaveJob& job, const fs::path& folder, Outcome& outcome, con
 
 void SaveImages(const SaveJob& job, const fs::path& folder, Outcome& outcome, const std::atomic<bool>* stop)
 {
-    wxLogNull quiet;
     std::set<std::string> used;
     for (size_t n = 1; n <= job.images.size() && !StopRequested(stop); ++n)
     {
@@ -124,17 +99,12 @@ void SaveImages(const SaveJob& job, const fs::path& folder, Outcome& outcome, co
         const Bytes* jpeg = record.format == ImageFormat::Jpeg && record.data ? record.data.get() : &encoded;
         if (jpeg == &encoded)
         {
-            std::optional<wxImage> image = record.data ? DecodeImage(*record.data) : std::nullopt;
-            wxMemoryOutputStream out;
-            if (image)
-                FlattenOntoWhite(*image);
-            if (!image || !image->SaveFile(out, wxBITMAP_TYPE_JPEG))
+            encoded = FlattenedJpegOf(record);
+            if (encoded.empty())
             {
                 outcome.Failed(1, path.u8string() + ": the image could not be encoded as JPEG");
                 continue;
             }
-            encoded.resize(out.GetSize());
-            out.CopyTo(encoded.data(), encoded.size());
         }
         SaveAsNew(folder, name, used, outcome, stop, [&](const fs::path& where, int* error) {
             return WriteNewFile(where, jpeg->data(), jpeg->size(), error);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "image/image_record.h"
-#include "text/text_records.h"
+#include "imaging/image_record.h"
+#include "records/text_records.h"
 
 #include <atomic>
 #include <chrono>

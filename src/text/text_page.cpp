@@ -3,8 +3,8 @@
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
-#include "platform/clipboard_writer.h"
-#include "text/text_match.h"
+#include "platform/clipboard_connection.h"
+#include "records/text_match.h"
 #include "text/text_search.h"
 
 #include <wx/button.h>
@@ -70,7 +70,7 @@ TextPage::TextPage(wxWindow* parent)
 
 TextPage::~TextPage() = default;
 
-void TextPage::AddText(TextRecord text)
+void TextPage::AddText(SharedText text)
 {
     m_texts.push_back(std::move(text));
     m_browser->RecordsAdded();
@@ -88,7 +88,8 @@ void TextPage::OnPrevious(wxCommandEvent&)
 
 void TextPage::OnCopy(wxCommandEvent&)
 {
-    PutTextOnClipboard(m_previewText.TextToCopy());
+    if (m_clipboard)
+        m_clipboard->PutText(m_previewText.TextToCopy());
 }
 
 void TextPage::OnSearch(wxCommandEvent&)
@@ -109,6 +110,6 @@ void TextPage::OnSearch(wxCommandEvent&)
     else if (pattern.empty())
         CallAfter([] { wxMessageBox("You didn't enter a search string!", "Error", wxOK | wxCENTRE, nullptr); });
     else
-        (new TextSearch(std::move(matches)))->Show(true);
+        (new TextSearch(std::move(matches), m_clipboard))->Show(true);
     m_searchField->SetValue(wxEmptyString);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "text/text_preview.h"
-#include "text/text_records.h"
+#include "records/text_records.h"
 
 #include <wx/panel.h>
 
 #include <memory>
 
+class ClipboardConnection;
 class RecordBrowser;
 class wxButton;
 class wxStaticText;
@@ -29,7 +30,10 @@ public:
     ~TextPage() override;
 
     // Appends one record and updates the count; the view stays where it is.
-    void AddText(TextRecord text);
+    void AddText(SharedText text);
+
+    // Where the copy button puts records back; none until it is set.
+    void SetClipboard(ClipboardConnection* clipboard) { m_clipboard = clipboard; }
 
     const TextRecords& Texts() const { return m_texts; }
 
@@ -40,6 +44,7 @@ private:
     void OnSearch(wxCommandEvent& event);
 
     TextRecords m_texts;
+    ClipboardConnection* m_clipboard = nullptr;
     wxTextCtrl* m_preview;
     wxTextCtrl* m_searchField;
     wxStaticText* m_searchLabel;

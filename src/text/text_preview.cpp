@@ -2,7 +2,7 @@
 
 #include <wx/textctrl.h>
 
-void TextPreview::Show(TextRecord record)
+void TextPreview::Show(SharedText record)
 {
     std::string shown = ReadableText(PreviewPart(*record));
     m_shownValue = wxString::FromUTF8(shown.data(), shown.size());
@@ -11,11 +11,11 @@ void TextPreview::Show(TextRecord record)
     m_shown = std::move(record);
 }
 
-TextRecord TextPreview::TextToCopy() const
+SharedText TextPreview::TextToCopy() const
 {
     // Untouched: what the box holds is still what it was given.
     wxString value = m_box->GetValue();
     if (m_shown && value == m_shownValue)
         return m_shown;
-    return MakeTextRecord(value.utf8_string());
+    return MakeSharedText(value.utf8_string());
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "text/preview_part.h"
-#include "text/text_records.h"
+#include "records/preview_part.h"
+#include "records/text_records.h"
 
 #include <wx/string.h>
 
@@ -18,11 +18,11 @@ class TextPreview
 public:
     explicit TextPreview(wxTextCtrl* box) : m_box(box) {}
 
-    void Show(TextRecord record);
-    TextRecord TextToCopy() const;
+    void Show(SharedText record);
+    SharedText TextToCopy() const;
 
 private:
     wxTextCtrl* m_box;
-    TextRecord m_shown;
+    SharedText m_shown;
     wxString m_shownValue;
 };

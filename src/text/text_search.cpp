@@ -3,7 +3,7 @@
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
-#include "platform/clipboard_writer.h"
+#include "platform/clipboard_connection.h"
 #include "platform/memory.h"
 #include "platform/vanishing_window.h"
 
@@ -20,10 +20,11 @@ wxBEGIN_EVENT_TABLE(TextSearch, wxFrame)
     EVT_BUTTON(TextSearch::ID_COPY, TextSearch::OnCopy)
 wxEND_EVENT_TABLE()
 
-TextSearch::TextSearch(TextRecords results)
+TextSearch::TextSearch(TextRecords results, ClipboardConnection* clipboard)
     : wxFrame(nullptr, wxID_ANY, "Search Results", wxDefaultPosition, wxSize(415, 280),
               wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX | wxCAPTION | wxCLIP_CHILDREN),
-      m_results(std::move(results))
+      m_results(std::move(results)),
+      m_clipboard(clipboard)
 {
     m_panel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
     RecordBrowser::Setup browsing;
@@ -89,5 +90,6 @@ void TextSearch::OnPrevious(wxCommandEvent&)
 
 void TextSearch::OnCopy(wxCommandEvent&)
 {
-    PutTextOnClipboard(m_resultText.TextToCopy());
+    if (m_clipboard)
+        m_clipboard->PutText(m_resultText.TextToCopy());
 }

@@ -1,12 +1,13 @@
 #pragma once
 
 #include "text/text_preview.h"
-#include "text/text_records.h"
+#include "records/text_records.h"
 
 #include <wx/frame.h>
 
 #include <memory>
 
+class ClipboardConnection;
 class RecordBrowser;
 class wxButton;
 class wxPanel;
@@ -25,8 +26,9 @@ public:
         ID_COPY = 6001
     };
 
-    // `results` holds at least one match.
-    explicit TextSearch(TextRecords results);
+    // `results` holds at least one match; the copy button puts them back
+    // through `clipboard`, which outlives the window.
+    TextSearch(TextRecords results, ClipboardConnection* clipboard);
     ~TextSearch() override;
 
 private:
@@ -35,6 +37,7 @@ private:
     void OnCopy(wxCommandEvent& event);
 
     TextRecords m_results;
+    ClipboardConnection* m_clipboard;
     wxPanel* m_panel;
     std::unique_ptr<RecordBrowser> m_browser;
     wxButton* m_copyButton;

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 #include "capture/record_inbox.h"
-#include "image/image_record.h"
+#include "imaging/image_codec.h"
+#include "imaging/image_record.h"
 #include "gui_support.h"
 #include "temp_dir.h"
 
@@ -20,9 +21,10 @@ TEST(MainFrameSave, SaveEverythingIncludesRecordsStillWaitingForTheWindow)
     TempDir dir;
     RecordInbox inbox(nullptr);  // never wakes the window: the records stay waiting
     auto* frame = new MainFrame();
+    frame->SetClipboard(TestClipboard());
     frame->SetSaveRoot(dir.Path());
     frame->SetInbox(&inbox);
-    inbox.AddText(MakeTextRecord("just copied"), std::chrono::steady_clock::now());
+    inbox.AddText(MakeSharedText("just copied"), std::chrono::steady_clock::now());
     inbox.AddImage(MakeImageRecord(wxImage(40, 30), {}), std::chrono::steady_clock::now());
     Choose(frame, MainFrame::ID_SAVE_EVERYTHING);
     auto now = std::chrono::steady_clock::now();

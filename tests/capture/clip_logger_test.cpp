@@ -1,5 +1,5 @@
 #include "capture/clip_logger.h"
-#include "file/stored_copies.h"
+#include "records/stored_copies.h"
 #include "recording_sink.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ TEST(TextCapture, TheLastTextAndItsRecordShareOneCopy)
     StoredCopies store("/nonexistent/copied-files");
     ClipLogger logger(&sink, &store);
     logger.Poll(ClipSnapshot::OfText(std::string(1 << 20, 'x')));
-    std::vector<TextRecord> records = sink.TextRecords();
+    std::vector<SharedText> records = sink.TextRecords();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].use_count(), 3);  // the sink's, this copy of it, and the logger's last text
 }

@@ -1,5 +1,5 @@
 #include "capture/clip_logger.h"
-#include "file/stored_copies.h"
+#include "records/stored_copies.h"
 #include "recording_sink.h"
 #include "temp_dir.h"
 

@@ -11,13 +11,13 @@ std::vector<std::string> TextsOf(std::vector<RecordInbox::Arrival> arrivals)
 {
     std::vector<std::string> texts;
     for (auto& arrival : arrivals)
-        texts.push_back(*std::get<TextRecord>(arrival.record));
+        texts.push_back(*std::get<SharedText>(arrival.record));
     return texts;
 }
 
 void AddText(RecordInbox& inbox, const std::string& text)
 {
-    inbox.AddText(MakeTextRecord(text), std::chrono::steady_clock::now());
+    inbox.AddText(MakeSharedText(text), std::chrono::steady_clock::now());
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ protected:
         fs::create_directories(m_dir / "info");
         WriteFile(m_dir / "info" / "license.txt", "First license text.\nSecond line.");
         m_frame = new MainFrame();
+        m_frame->SetClipboard(TestClipboard());
         m_frame->Show();
     }
     void TearDown() override

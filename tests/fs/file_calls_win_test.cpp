@@ -2,9 +2,9 @@
 // long paths, files that are folders, the same file twice, and what is left
 // behind when something fails.
 
-#include "app/instance_lock.h"
-#include "app/program_paths.h"
-#include "file/stored_copies.h"
+#include "platform/instance_lock.h"
+#include "platform/program_paths.h"
+#include "records/stored_copies.h"
 #include "fs/copy_file.h"
 #include "fs/file_system.h"
 #include "temp_dir.h"

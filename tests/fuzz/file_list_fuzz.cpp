@@ -3,8 +3,8 @@
 // always hold.
 
 #include "clipboard/uri_list.h"
-#include "file/file_record.h"
-#include "file/stored_copies.h"
+#include "records/file_record.h"
+#include "records/stored_copies.h"
 
 #include <cstdint>
 #include <cstdlib>

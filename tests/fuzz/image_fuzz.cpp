@@ -2,7 +2,8 @@
 // thread meets them: the header checks, then libpng or libjpeg through the
 // toolkit's handlers, then the fingerprint and the record.
 
-#include "image/image_record.h"
+#include "imaging/image_codec.h"
+#include "imaging/image_record.h"
 
 #include <wx/image.h>
 #include <wx/init.h>

@@ -2,7 +2,7 @@
 // answer under each type, and the readable form the preview shows.
 
 #include "clipboard/clip_text.h"
-#include "text/preview_part.h"
+#include "records/preview_part.h"
 
 #include <cstdint>
 #include <cstdlib>

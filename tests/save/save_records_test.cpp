@@ -1,4 +1,5 @@
 #include "save/save_records.h"
+#include "imaging/image_codec.h"
 #include "temp_dir.h"
 #include "time_zone.h"
 
@@ -78,8 +79,8 @@ TEST(SaveLayout, TextsAreWrittenAsTheirOwnBytes)
     TempDir dir;
     SaveJob job = Job(SaveJob::Kind::Text, dir.Path());
     for (int i = 1; i <= 10; ++i)
-        job.texts.push_back(MakeTextRecord("text " + std::to_string(i)));
-    job.texts[1] = MakeTextRecord("Grüße\r\nline two\nline three \xE2\x82\xAC");
+        job.texts.push_back(MakeSharedText("text " + std::to_string(i)));
+    job.texts[1] = MakeSharedText("Grüße\r\nline two\nline three \xE2\x82\xAC");
     RunSave(job);
     fs::path folder = dir / "manual-save" / "text" / "07-03-26_14-05-09";
     EXPECT_EQ(Names(folder).size(), 10u);
@@ -89,7 +90,7 @@ TEST(SaveLayout, TextsAreWrittenAsTheirOwnBytes)
 
     // A second command in the same second reuses the folders and keeps
     // the first one's files.
-    job.texts = {MakeTextRecord("again")};
+    job.texts = {MakeSharedText("again")};
     EXPECT_EQ(RunSave(job).failed, 0u);
     EXPECT_EQ(ReadFile(folder / "1.txt"), "text 1");
     EXPECT_EQ(ReadFile(folder / "1 (2).txt"), "again");
@@ -161,7 +162,7 @@ TEST(SaveLayout, AFolderThatCantBeMadeFailsEveryRecord)
     TempDir dir;
     WriteFile(dir / "manual-save", "in the way");
     SaveJob job = Job(SaveJob::Kind::Everything, dir.Path());
-    job.texts = {MakeTextRecord("a"), MakeTextRecord("b")};
+    job.texts = {MakeSharedText("a"), MakeSharedText("b")};
     job.storedCopies = {dir / "x"};
     SaveReport report = RunSave(job);
     EXPECT_EQ(report.failed, 3u);
@@ -284,7 +285,7 @@ TEST(SaveQueue, WritesEveryJobBeforeFinishing)
     {
         SaveJob job = Job(SaveJob::Kind::Text, dir.Path());
         job.stamp = "stamp-" + std::to_string(i);
-        job.texts = {MakeTextRecord("job " + std::to_string(i))};
+        job.texts = {MakeSharedText("job " + std::to_string(i))};
         queue.Submit(std::move(job));
     }
     queue.Finish();

@@ -16,6 +16,7 @@ protected:
     {
         m_frame = new wxFrame(nullptr, wxID_ANY, "test");
         m_page = new TextPage(m_frame);
+        m_page->SetClipboard(TestClipboard());
         m_frame->Show();
         m_preview = FindTextCtrl(m_page, 0);
         ASSERT_TRUE(m_preview && m_preview->IsMultiLine());
@@ -30,7 +31,7 @@ protected:
 
     void Add(const char* text)
     {
-        m_page->AddText(MakeTextRecord(text));
+        m_page->AddText(MakeSharedText(text));
         Pump(1);  // the count label follows once queued events are handled
     }
 
@@ -68,7 +69,7 @@ TEST_F(TextPageTest, ACountLabelInABurstCatchesUpWithTheLastRecord)
     for (int take = 0; take < 5; ++take)
     {
         for (int i = 0; i < 3; ++i)
-            m_page->AddText(MakeTextRecord("burst " + std::to_string(take * 3 + i)));
+            m_page->AddText(MakeSharedText("burst " + std::to_string(take * 3 + i)));
         Pump(5);
     }
     Pump(static_cast<int>(DeferredRefresh::kMinInterval.count()) * 2);
@@ -127,7 +128,7 @@ TEST_F(TextPageTest, AHugeRecordIsPreviewedInPartButCopiedWhole)
     std::string huge;
     while (huge.size() < 3 * kPreviewLimit)
         huge += "line of a long text " + std::to_string(huge.size()) + "\n";
-    m_page->AddText(MakeTextRecord(huge));
+    m_page->AddText(MakeSharedText(huge));
     Click(m_page, TextPage::ID_NEXT);
     EXPECT_LE(m_preview->GetValue().utf8_string().size(), kPreviewLimit);
     Click(m_page, TextPage::ID_COPY);

@@ -18,6 +18,7 @@ protected:
     {
         m_frame = new wxFrame(nullptr, wxID_ANY, "test");
         m_page = new TextPage(m_frame);
+        m_page->SetClipboard(TestClipboard());
         m_frame->Show();
         m_searchField = FindTextCtrl(m_page, 1);
         ASSERT_TRUE(m_searchField && !m_searchField->IsMultiLine());
@@ -30,7 +31,7 @@ protected:
         Pump(10);
     }
 
-    void Add(const char* text) { m_page->AddText(MakeTextRecord(text)); }
+    void Add(const char* text) { m_page->AddText(MakeSharedText(text)); }
 
     void Search(const wxString& pattern)
     {
