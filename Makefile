@@ -22,7 +22,8 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 
-.PHONY: all deps test-deps install-missing configure build run install deb test test-plain test-asan test-tsan fuzz bench clean \
+.PHONY: all deps test-deps install-missing configure build run install deb check test test-plain test-asan test-tsan fuzz bench \
+        clean \
         windows-toolkit windows test-windows
 
 all: build
@@ -78,6 +79,11 @@ test: test-plain test-asan test-tsan test-windows
 test-deps: deps
 	@$(MAKE) --no-print-directory install-missing WANTED="$(TEST_PACKAGES)"
 	@$(MAKE) --no-print-directory install-missing WANTED="$(WAYLAND_TEST_PACKAGES)" APT_OPTIONS=--no-install-recommends
+
+# The fast gate: the unit, thread and window tests of the plain build, on a
+# display of their own; no end-to-end test, sanitizer or Windows build.
+check: build
+	$(XVFB) ctest --test-dir $(BUILD) -LE e2e --output-on-failure
 
 test-plain: build test-deps
 	$(XVFB) ctest --test-dir $(BUILD) --output-on-failure

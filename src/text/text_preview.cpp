@@ -2,9 +2,19 @@
 
 #include <wx/textctrl.h>
 
+namespace {
+
+const char kCutMark[] = "\n\n[The preview ends here: copying it copies the whole text.]";
+
+}  // namespace
+
 void TextPreview::Show(SharedText record)
 {
-    std::string shown = ReadableText(PreviewPart(*record));
+    std::string_view part = PreviewPart(*record);
+    m_shownBytes = part.size();
+    std::string shown = ReadableText(part);
+    if (m_shownBytes < record->size())
+        shown += kCutMark;
     m_shownValue = wxString::FromUTF8(shown.data(), shown.size());
     m_box->SetValue(m_shownValue);
     m_box->DiscardEdits();
@@ -17,5 +27,12 @@ SharedText TextPreview::TextToCopy() const
     wxString value = m_box->GetValue();
     if (m_shown && value == m_shownValue)
         return m_shown;
-    return MakeSharedText(value.utf8_string());
+    std::string edited = value.utf8_string();
+    if (!m_shown || m_shownBytes == m_shown->size())
+        return MakeSharedText(std::move(edited));
+    const std::string_view mark(kCutMark);
+    if (edited.size() >= mark.size() && edited.compare(edited.size() - mark.size(), mark.size(), mark) == 0)
+        edited.resize(edited.size() - mark.size());
+    edited.append(*m_shown, m_shownBytes, std::string::npos);
+    return MakeSharedText(std::move(edited));
 }

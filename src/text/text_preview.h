@@ -12,7 +12,9 @@ class wxTextCtrl;
 // A multi-line box that shows one record. An untouched preview copies the
 // record's own bytes, whole, even where the box shows only the start of a
 // huge text or shows bytes that are no UTF-8 as replacement characters; an
-// edited one copies what it shows.
+// edited one copies what it shows. A record shown only in part says so at
+// the end of the box, and an edit of it is copied with the part not shown,
+// so that nothing the user never saw is lost.
 class TextPreview
 {
 public:
@@ -25,4 +27,5 @@ private:
     wxTextCtrl* m_box;
     SharedText m_shown;
     wxString m_shownValue;
+    size_t m_shownBytes = 0;  // of the record: all of it unless the preview is cut
 };

@@ -7,7 +7,7 @@ and can misbehave on purpose.
 
 --endless-incr sends INCR chunks for ever; --claim names BYTES as the
 INCR transfer's size, whatever it then sends. Once a requestor has taken
-no chunk for two seconds, these print "sent N", the bytes it took. A
+no chunk for four seconds, these print "sent N", the bytes it took. A
 requestor may pause for a second between chunks without having given up:
 growing its buffer on the way to 512 MiB touches hundreds of megabytes of
 new pages at once, which takes that long on a virtual machine whose pages
@@ -32,7 +32,7 @@ CHUNK = 200000  # below the core protocol's request size; larger data goes INCR
 # Seconds without a chunk taken that mean the requestor gave up. A reader
 # growing its buffer to hundreds of megabytes pauses for over a second on a
 # slow machine, for several under the sanitizers.
-STALL = 2.0 * float(os.environ.get("QUILLORY_TEST_SLOWDOWN", "1"))
+STALL = 4.0 * float(os.environ.get("QUILLORY_TEST_SLOWDOWN", "1"))
 
 
 def main():
