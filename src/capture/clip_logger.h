@@ -19,7 +19,7 @@
 class CaptureSink;
 class StoredCopies;
 
-// The capture thread. It sleeps until the clipboard reader hands it a
+// The capture thread. It sleeps until the clipboard connection hands it a
 // snapshot, then runs one poll on it: decides what is new against the
 // last-seen values it alone owns, does the heavy work, and passes new
 // records to the sink. Joinable, so that shut-down can wait for it.

@@ -10,7 +10,7 @@
 #include <string_view>
 
 // One read of the clipboard after its formats are known, as every
-// platform's reader makes it: the secret mark first where there is one,
+// platform's connection makes it: the secret mark first where there is one,
 // then a file list, then text or an image (read_plan.h), each answer
 // deciding the next request, until the snapshot is known.
 class ReadSteps

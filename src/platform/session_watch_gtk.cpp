@@ -94,7 +94,7 @@ void WatchFromThread(QuitWatch* watch)
 }
 
 // The toolkit's connection, the one whose loss ends the program. The
-// clipboard reader's own connection goes down with the same display, and
+// clipboard connection's own goes down with the same display, and
 // its thread just stops.
 Display* g_toolkitDisplay = nullptr;
 
