@@ -16,17 +16,10 @@
 #include <wx/dialog.h>
 #include <wx/msgdlg.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 wxIMPLEMENT_APP(MainApp);
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-}  // namespace
 
 MainApp::MainApp()
 {
@@ -69,7 +62,7 @@ bool MainApp::OnInit()
     RegisterImageHandlers();
     m_frame->Show(true);
 
-    WatchQuitSignals([this] { RequestQuit(); }, kQuitLimit, [this] { RemoveStoredCopiesNow(); });
+    WatchQuitSignals([this] { RequestQuit(); }, ShutDown::kQuitLimit, [this] { RemoveStoredCopiesNow(); });
     WatchDisplayLoss([this] { Shutdown(); });
 
     if (found == StoredCopies::Found::Taken)
@@ -91,7 +84,7 @@ bool MainApp::OnInit()
     // Told once, from the thread that stores copies.
     m_store->OnReserveReached([this](const std::string& message) {
         CallAfter([this, message] {
-            if (m_frame && !m_shutDown)
+            if (m_frame && !m_shutDown.Done())
                 wxMessageBox(wxString::FromUTF8(message.c_str()), "Copied Files Folder", wxOK | wxICON_WARNING,
                              m_frame);
         });
@@ -101,7 +94,7 @@ bool MainApp::OnInit()
     m_inbox = std::make_unique<RecordInbox>([frame] { frame->RecordsWaiting(); });
     m_frame->SetInbox(m_inbox.get());
     m_logger = new ClipLogger(m_inbox.get(), m_store.get());
-    if (m_logger->Create() != wxTHREAD_NO_ERROR || m_logger->Run() != wxTHREAD_NO_ERROR)
+    if (!m_logger->Start())
     {
         // The window works on without capture.
         delete m_logger;
@@ -123,7 +116,7 @@ void MainApp::OnFrameClose(wxCloseEvent& event)
 
 void MainApp::RequestQuit()
 {
-    if (!m_frame || m_shutDown)
+    if (!m_frame || m_shutDown.Done())
         return;
     // A modal dialog runs an event loop of its own, and the window must not
     // go from under it. A message box of the system's own can't be ended
@@ -137,46 +130,29 @@ void MainApp::RequestQuit()
 
 void MainApp::RemoveStoredCopiesNow()
 {
-    if (!m_running)
-        return;
-    // Moved aside at once, so that a record's folder the capture thread
-    // makes at this moment lands in what is removed.
-    StoredCopies::RemoveSoon(m_places.copiedFiles, kRemovalBudget);
+    if (m_running)
+        ShutDown::RemoveStoredCopies(m_places.copiedFiles);
 }
 
 void MainApp::Shutdown()
 {
-    if (m_shutDown)
+    if (m_shutDown.Done())
         return;
-    m_shutDown = true;
-    const Clock::time_point start = Clock::now();
-
-    // Stopped, not destroyed: a results window may still hold it until the
-    // windows go.
-    if (m_clipboard)
-        m_clipboard->Stop();
-    if (m_inbox)
-        m_inbox->Close();
-    if (m_logger)
-        m_logger->RequestStop();
-    // The stored copies are what saves of files read, so a save finishes
-    // (or stops) before they go.
-    if (m_frame && !m_frame->FinishWork(start + MainFrame::kSaveGrace, start + MainFrame::kStopLimit))
-        m_abandoned = true;
-    if (m_logger)
-    {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(start + MainFrame::kStopLimit - Clock::now());
-        if (m_logger->WaitForEnd(std::max(left, std::chrono::milliseconds(0))))
-        {
-            m_logger->Wait();
-            delete m_logger;
-        }
-        else
-            m_abandoned = true;  // a long decode or a hung file system; it writes nothing more
-        m_logger = nullptr;
-    }
+    ShutDown::Parts parts;
+    parts.clipboard = m_clipboard.get();
+    parts.inbox = m_inbox.get();
+    parts.capture = m_logger;
+    if (m_frame)
+        parts.windowWork = [frame = m_frame](ShutDown::Clock::time_point grace, ShutDown::Clock::time_point deadline) {
+            return frame->FinishWork(grace, deadline);
+        };
     if (m_running)
-        StoredCopies::RemoveSoon(m_places.copiedFiles, kRemovalBudget);
+        parts.storedCopies = m_places.copiedFiles;
+    if (m_shutDown.Run(parts))
+        delete m_logger;
+    else
+        m_abandoned = true;  // the capture, if let go, still uses the logger, the inbox and the store
+    m_logger = nullptr;
 }
 
 int MainApp::OnExit()

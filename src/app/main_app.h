@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/shut_down.h"
 #include "platform/instance_lock.h"
 #include "platform/program_paths.h"
 
 #include <wx/app.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -29,11 +29,9 @@ private:
     // signal): everything this application started stops here.
     void OnFrameClose(wxCloseEvent& event);
 
-    // The one way out: stops the clipboard connection and the capture thread,
-    // drops records still on their way, lets a running save finish or stops
-    // it, and removes the stored copies, all within about a second. Work
-    // that does not stop in time is let go, and the process ends without
-    // waiting for it.
+    // The one way out, whatever asked for it (see ShutDown). Work that does
+    // not stop in time is let go, and the process ends without waiting for
+    // it.
     void Shutdown();
 
     // A quit signal: through the window's own close, as if the user closed
@@ -45,13 +43,6 @@ private:
     // another thread and touches no window.
     void RemoveStoredCopiesNow();
 
-    // From a quit signal to the end of the process, whatever holds the GUI
-    // thread.
-    static constexpr std::chrono::milliseconds kQuitLimit{800};
-    // The stored copies' removal within the end: what takes longer is
-    // finished after it.
-    static constexpr std::chrono::milliseconds kRemovalBudget{150};
-
     MainFrame* m_frame = nullptr;
     ClipLogger* m_logger = nullptr;
     std::unique_ptr<RecordInbox> m_inbox;
@@ -61,7 +52,7 @@ private:
     RecordPlaces m_places;
     InstanceLock m_instanceLock;
     bool m_running = false;    // this instance owns the program directory
-    bool m_shutDown = false;
+    ShutDown m_shutDown;
     bool m_abandoned = false;  // work let go at shut-down still runs
 };
 

@@ -218,11 +218,9 @@ bool MainFrame::FinishWork(std::chrono::steady_clock::time_point grace,
 
 void MainFrame::OnClose(wxCloseEvent&)
 {
-    // Whoever started the capture has stopped it by now (the application
-    // hears of the close first); records still waiting are the inbox's to
-    // drop. A save still writing gets a moment to finish.
-    auto now = std::chrono::steady_clock::now();
-    FinishWork(now + kSaveGrace, now + kStopLimit);
+    // The program's end has run by now (the application hears of the close
+    // first, and finished the saves); a window made without it finishes
+    // them as it is destroyed.
     if (m_takeTimer)
         m_takeTimer->Stop();
     // Results windows have no parent, and an open one would keep the

@@ -51,12 +51,8 @@ public:
     // window.
     void SetClipboard(ClipboardConnection* clipboard);
 
-    // Quitting ends the program within a second: a running save gets 0.4 s
-    // to finish, and whatever still runs after 0.6 s is let go.
-    static constexpr std::chrono::milliseconds kSaveGrace{400};
-    static constexpr std::chrono::milliseconds kStopLimit{600};
-
-    // Lets running saves go on until `grace`, then stops them, and lets go
+    // For the program's end: lets running saves go on until `grace`, then
+    // stops them, and lets go
     // of an image being made ready for the clipboard at once; false when
     // any of them was still busy (a save at `deadline`) and was let go.
     bool FinishWork(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline);

@@ -3,70 +3,32 @@
 #include "capture/capture_sink.h"
 #include "records/file_record.h"
 
-#include <thread>
+#include <utility>
 
-ClipLogger::ClipLogger(CaptureSink* sink, StoredCopies* store)
-    : wxThread(wxTHREAD_JOINABLE), m_store(store), m_sink(sink)
+ClipLogger::ClipLogger(CaptureSink* sink, StoredCopies* store) : m_store(store), m_sink(sink) {}
+
+bool ClipLogger::Start()
 {
+    // Files first: a list polled before their thread runs is stored at once.
+    return m_files.Start() && m_capture.Start();
 }
 
 void ClipLogger::Submit(ClipSnapshot snapshot)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        m_queue.push_back(std::move(snapshot));
-    }
-    m_wake.notify_one();
+    m_capture.Post([this, snapshot = std::move(snapshot)]() mutable { Poll(std::move(snapshot)); });
 }
 
 void ClipLogger::RequestStop()
 {
-    {
-        // Set under the lock so that a waiting Entry() cannot miss it
-        // between testing the flag and going to sleep.
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        m_stop.store(true, std::memory_order_relaxed);
-        m_queue.clear();
-        m_fileQueue.clear();
-    }
-    m_wake.notify_one();
-    m_fileWake.notify_one();
+    m_capture.RequestStop();
+    m_files.RequestStop();
 }
 
-bool ClipLogger::WaitForEnd(std::chrono::milliseconds limit)
+bool ClipLogger::Stop(Worker::Clock::time_point deadline)
 {
-    std::unique_lock<std::mutex> lock(m_queueMutex);
-    return m_endedSignal.wait_for(lock, limit, [this] { return m_ended; });
-}
-
-wxThread::ExitCode ClipLogger::Entry()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        m_fileThreadRunning = true;
-    }
-    std::thread files([this] { RunFileThread(); });
-    for (;;)
-    {
-        ClipSnapshot snapshot;
-        {
-            std::unique_lock<std::mutex> lock(m_queueMutex);
-            m_wake.wait(lock, [this] { return StopRequested() || !m_queue.empty(); });
-            if (StopRequested())
-                break;
-            snapshot = std::move(m_queue.front());
-            m_queue.pop_front();
-        }
-        Poll(std::move(snapshot));
-    }
-    // A copy in progress watches the stop request between chunks.
-    files.join();
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        m_ended = true;
-    }
-    m_endedSignal.notify_all();
-    return nullptr;
+    RequestStop();
+    bool captureEnded = m_capture.Stop(deadline);
+    return m_files.Stop(deadline) && captureEnded;
 }
 
 void ClipLogger::Poll(ClipSnapshot snapshot)
@@ -132,14 +94,10 @@ void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files, Chan
     if (files.empty() || files == m_lastFiles)
         return;
     m_lastFiles = files;
+    if (m_files.Started())
     {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        if (m_fileThreadRunning)
-        {
-            m_fileQueue.push_back({files, changedAt});
-            m_fileWake.notify_one();
-            return;
-        }
+        m_files.Post([this, files, changedAt] { StoreFiles(files, changedAt); });
+        return;
     }
     StoreFiles(files, changedAt);
 }
@@ -148,25 +106,8 @@ void ClipLogger::StoreFiles(const std::vector<std::filesystem::path>& files, Cha
 {
     for (const std::filesystem::path& path : files)
     {
-        if (StopRequested())
+        if (m_files.StopRequested())
             return;
-        m_sink->AddFile(MakeFileRecord(path, ++m_fileCount, *m_store, &m_stop), changedAt);
-    }
-}
-
-void ClipLogger::RunFileThread()
-{
-    for (;;)
-    {
-        FileList list;
-        {
-            std::unique_lock<std::mutex> lock(m_queueMutex);
-            m_fileWake.wait(lock, [this] { return StopRequested() || !m_fileQueue.empty(); });
-            if (StopRequested())
-                return;
-            list = std::move(m_fileQueue.front());
-            m_fileQueue.pop_front();
-        }
-        StoreFiles(list.files, list.changedAt);
+        m_sink->AddFile(MakeFileRecord(path, ++m_fileCount, *m_store, &m_files.StopFlag()), changedAt);
     }
 }

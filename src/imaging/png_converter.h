@@ -1,12 +1,13 @@
 #pragma once
 
 #include "imaging/image_record.h"
+#include "work/worker.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
 // Makes the PNG of a recorded image that is kept in another form, on a
 // thread of its own: a 4K JPEG takes a good part of a second to decode and
@@ -38,10 +39,7 @@ public:
     bool Stop(std::chrono::steady_clock::time_point deadline);
 
 private:
-    struct State;
-    static void Run(const std::shared_ptr<State>& state);
-
-    std::shared_ptr<State> m_state;  // shared with the thread, which may outlive the converter
-    std::thread m_thread;
-    bool m_letGo = false;  // by an earlier Stop(), with a conversion under way
+    std::shared_ptr<const Done> m_done;  // shared with the tasks, which may outlive the converter
+    std::atomic<std::uint64_t> m_lastRequest{0};
+    Worker m_worker;
 };

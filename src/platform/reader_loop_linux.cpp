@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
+
+ReaderLoop::ReaderLoop() : m_worker(Worker::Loop{[this] { Serve(); }, [this] { Rouse(); }}) {}
 
 ReaderLoop::~ReaderLoop()
 {
@@ -23,54 +26,44 @@ bool ReaderLoop::Start(Source* source)
     if (m_wake < 0)
         return false;
     m_source = source;
+    m_connected = true;
+    if (!m_worker.Start())
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_running = true;
+        m_connected = false;
+        return false;
     }
-    m_thread = std::thread(&ReaderLoop::Run, this);
     return true;
 }
 
 bool ReaderLoop::Running() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_running && !m_stop;
+    return m_connected && !m_worker.StopRequested();
 }
 
 bool ReaderLoop::Post(std::function<void()> task)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (!m_running || m_stop)
-            return false;
-        m_tasks.push_back(std::move(task));
-    }
-    Wake();
-    return true;
+    return Running() && m_worker.Post(std::move(task));
 }
 
 void ReaderLoop::Stop(std::function<void()> last)
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_stop || !m_thread.joinable())
-            return;
-        if (last)
-            m_tasks.push_back(std::move(last));
-        m_stop = true;
-    }
-    Wake();
-    m_thread.join();
+    if (!m_worker.Started() || m_worker.StopRequested())
+        return;
+    // Tasks run even when the connection is gone, so that the last one sees
+    // the end; they find the connection broken.
+    if (last && m_worker.Post(std::move(last)))
+        m_worker.WaitUntilIdle(Clock::time_point::max());
+    m_worker.Stop();
 }
 
-void ReaderLoop::Wake()
+void ReaderLoop::Rouse()
 {
     const std::uint64_t one = 1;
     ssize_t written = ::write(m_wake, &one, sizeof one);
     (void)written;  // a full counter wakes the loop all the same
 }
 
-void ReaderLoop::Run()
+void ReaderLoop::Serve()
 {
     // A program that stops reading what is sent to it must not end this
     // one: writes to its pipe fail with EPIPE instead.
@@ -82,28 +75,13 @@ void ReaderLoop::Run()
     bool connected = m_source->Dispatch(fds);
     for (;;)
     {
-        std::deque<std::function<void()>> tasks;
-        bool stop;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            tasks.swap(m_tasks);
-            stop = m_stop;
-        }
-        // Tasks run even when the connection is gone, so that a last task
-        // posted by Stop() sees the end; they find the connection broken.
-        for (std::function<void()>& task : tasks)
-            task();
-        if (stop)
+        m_worker.RunPosted();
+        if (m_worker.StopRequested())
             break;
         if (connected)
             connected = m_source->Dispatch(fds);
         if (!connected)
-        {
-            // Nothing more to read or serve; the loop waits to be stopped.
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_running = false;
-            m_tasks.clear();
-        }
+            m_connected = false;  // nothing more to read or serve; the loop waits to be stopped
 
         int timeout = -1;
         if (std::optional<Clock::time_point> deadline = connected ? m_source->NextDeadline() : std::nullopt)

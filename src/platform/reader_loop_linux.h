@@ -1,13 +1,12 @@
 #pragma once
 
+#include "work/worker.h"
+
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <poll.h>
@@ -37,7 +36,7 @@ public:
         virtual std::optional<Clock::time_point> NextDeadline() const = 0;
     };
 
-    ReaderLoop() = default;
+    ReaderLoop();
     ReaderLoop(const ReaderLoop&) = delete;
     ReaderLoop& operator=(const ReaderLoop&) = delete;
     ~ReaderLoop();
@@ -51,16 +50,13 @@ public:
     bool Running() const;
 
 private:
-    void Run();
-    void Wake();
+    void Serve();
+    void Rouse();
 
     Source* m_source = nullptr;
-    std::thread m_thread;
     int m_wake = -1;
-    mutable std::mutex m_mutex;
-    std::deque<std::function<void()>> m_tasks;
-    bool m_stop = false;
-    bool m_running = false;
+    std::atomic<bool> m_connected{false};
+    Worker m_worker;
 };
 
 // This machine's host name, as the file: URIs of its own files may name it;

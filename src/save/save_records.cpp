@@ -3,6 +3,7 @@
 #include "fs/copy_file.h"
 #include "fs/file_system.h"
 #include "fs/outcome.h"
+#include "work/worker.h"
 
 #include <wx/time.h>
 
@@ -238,21 +239,8 @@ SaveReport RunSave(const SaveJob& job, const std::atomic<bool>* stop)
     return report;
 }
 
-struct SaveQueue::State
+SaveQueue::SaveQueue(std::function<void(const SaveReport&)> done) : m_done(std::make_shared<const Done>(std::move(done)))
 {
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::condition_variable idle;
-    std::deque<SaveJob> jobs;
-    bool finishing = false;
-    std::atomic<bool> stop{false};
-    bool ended = false;
-    std::function<void(const SaveReport&)> done;
-};
-
-SaveQueue::SaveQueue(std::function<void(const SaveReport&)> done) : m_state(std::make_shared<State>())
-{
-    m_state->done = std::move(done);
 }
 
 SaveQueue::~SaveQueue()
@@ -260,77 +248,36 @@ SaveQueue::~SaveQueue()
     Finish();
 }
 
-void SaveQueue::RunJobs(std::shared_ptr<State> state)
-{
-    for (;;)
-    {
-        SaveJob next;
-        {
-            std::unique_lock<std::mutex> lock(state->mutex);
-            state->wake.wait(lock, [&] { return state->finishing || !state->jobs.empty(); });
-            if (state->jobs.empty() || state->stop)
-                break;
-            next = std::move(state->jobs.front());
-            state->jobs.pop_front();
-        }
-        SaveReport report = RunSave(next, &state->stop);
-        std::lock_guard<std::mutex> lock(state->mutex);
-        if (state->done && !state->stop)
-            state->done(report);
-    }
-    std::lock_guard<std::mutex> lock(state->mutex);
-    state->ended = true;
-    state->idle.notify_all();
-}
-
 void SaveQueue::Submit(SaveJob job)
 {
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    m_state->jobs.push_back(std::move(job));
-    if (!m_thread.joinable())
-    {
-        m_state->finishing = false;
-        m_state->ended = false;
-        m_state->stop = false;
-        // The thread holds the state itself, so that it can be let go.
-        m_thread = std::thread(&SaveQueue::RunJobs, m_state);
-    }
-    m_state->wake.notify_one();
+    if (!m_worker)
+        m_worker = std::make_unique<Worker>();
+    m_worker->Start();
+    // The job holds all it uses, so that it can be let go.
+    m_worker->Post([channel = m_worker->ChannelForTasks(), done = m_done, job = std::move(job)] {
+        SaveReport report = RunSave(job, &channel.StopFlag());
+        channel.Tell([&] {
+            if (*done)
+                (*done)(report);
+        });
+    });
 }
 
 bool SaveQueue::Finish(std::chrono::steady_clock::time_point grace, std::chrono::steady_clock::time_point deadline)
 {
-    if (!m_thread.joinable())
+    if (!m_worker)
         return true;
-    std::unique_lock<std::mutex> lock(m_state->mutex);
-    m_state->finishing = true;
-    m_state->wake.notify_one();
-    m_state->idle.wait_until(lock, grace, [&] { return m_state->ended; });
+    m_worker->WaitUntilIdle(grace);
     // Whatever is still being written stops; no report goes out after this.
-    m_state->stop = true;
-    m_state->jobs.clear();
-    bool ended = m_state->idle.wait_until(lock, deadline, [&] { return m_state->ended; });
-    lock.unlock();
-    if (ended)
-        m_thread.join();
-    else
-    {
-        m_thread.detach();
-        auto done = m_state->done;
-        m_state = std::make_shared<State>();
-        m_state->done = std::move(done);
-    }
+    bool ended = m_worker->Stop(deadline);
+    m_worker.reset();
     return ended;
 }
 
 void SaveQueue::Finish()
 {
-    if (!m_thread.joinable())
+    if (!m_worker)
         return;
-    {
-        std::lock_guard<std::mutex> lock(m_state->mutex);
-        m_state->finishing = true;
-    }
-    m_state->wake.notify_one();
-    m_thread.join();
+    m_worker->WaitUntilIdle(Worker::Clock::time_point::max());
+    m_worker.reset();
 }

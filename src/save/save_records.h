@@ -5,17 +5,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <ctime>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
+
+class Worker;
 
 // What one save command writes, taken on the GUI thread the moment the
 // command is given: its time stamp and the records as they were then.
@@ -91,9 +89,7 @@ public:
     void Finish();
 
 private:
-    struct State;
-    static void RunJobs(std::shared_ptr<State> state);
-
-    std::shared_ptr<State> m_state;
-    std::thread m_thread;
+    using Done = std::function<void(const SaveReport&)>;
+    std::shared_ptr<const Done> m_done;  // shared with jobs that may be let go
+    std::unique_ptr<Worker> m_worker;    // made with the first job after each finish
 };

@@ -81,8 +81,7 @@ TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)
     RecordingSink sink;
     StoredCopies store("/nonexistent/copied-files");
     ClipLogger logger(&sink, &store);
-    ASSERT_EQ(logger.Create(), wxTHREAD_NO_ERROR);
-    ASSERT_EQ(logger.Run(), wxTHREAD_NO_ERROR);
+    ASSERT_TRUE(logger.Start());
 
     // Each record keeps the time of the change that brought it, for the
     // timing log.
@@ -100,9 +99,7 @@ TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)
     EXPECT_EQ(sink.Texts(), expected);
     EXPECT_EQ(sink.TextChanges(), changes);
 
-    logger.RequestStop();
-    EXPECT_TRUE(logger.WaitForEnd(std::chrono::seconds(5)));
-    logger.Wait();
+    EXPECT_TRUE(logger.Stop(std::chrono::steady_clock::now() + std::chrono::seconds(5)));
 }
 
 TEST(ClipLoggerThread, DropsWhatIsQueuedWhenStopped)
@@ -113,9 +110,7 @@ TEST(ClipLoggerThread, DropsWhatIsQueuedWhenStopped)
     for (int i = 0; i < 1000; ++i)
         logger.Submit(ClipSnapshot::OfText("queued " + std::to_string(i)));
     logger.RequestStop();
-    ASSERT_EQ(logger.Create(), wxTHREAD_NO_ERROR);
-    ASSERT_EQ(logger.Run(), wxTHREAD_NO_ERROR);
-    EXPECT_TRUE(logger.WaitForEnd(std::chrono::seconds(5)));
-    logger.Wait();
+    logger.Start();  // too late: nothing queued is polled
+    EXPECT_TRUE(logger.Stop(std::chrono::steady_clock::now() + std::chrono::seconds(5)));
     EXPECT_TRUE(sink.Texts().empty());
 }

@@ -84,8 +84,7 @@ TEST(FileCapture, ATextIsRecordedWhileAListOfFilesIsStillBeingStored)
     RecordingSink sink;
     StoredCopies store(dir / "copied-files");
     ClipLogger logger(&sink, &store);
-    ASSERT_EQ(logger.Create(), wxTHREAD_NO_ERROR);
-    ASSERT_EQ(logger.Run(), wxTHREAD_NO_ERROR);
+    ASSERT_TRUE(logger.Start());
     logger.Submit(ClipSnapshot::OfFiles(many));
     logger.Submit(ClipSnapshot::OfText("copied during the files"));
     logger.Submit(ClipSnapshot::OfFiles({dir / "last"}));
@@ -101,7 +100,5 @@ TEST(FileCapture, ATextIsRecordedWhileAListOfFilesIsStillBeingStored)
     EXPECT_EQ(files[many.size() - 1].path, many.back());
     EXPECT_EQ(files.back().path, dir / "last");
     EXPECT_EQ(ReadFile(files.back().storedCopy), "last");
-    logger.RequestStop();
-    EXPECT_TRUE(logger.WaitForEnd(std::chrono::seconds(10)));
-    logger.Wait();
+    EXPECT_TRUE(logger.Stop(std::chrono::steady_clock::now() + std::chrono::seconds(10)));
 }
