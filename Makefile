@@ -81,7 +81,8 @@ test-deps: deps
 	@$(MAKE) --no-print-directory install-missing WANTED="$(WAYLAND_TEST_PACKAGES)" APT_OPTIONS=--no-install-recommends
 
 # The fast gate: the unit, thread and window tests of the plain build, on a
-# display of their own; no end-to-end test, sanitizer or Windows build.
+# display of their own, and the clipboard connections against real servers;
+# no end-to-end test, sanitizer or Windows build.
 check: build
 	$(XVFB) ctest --test-dir $(BUILD) -LE e2e --output-on-failure
 

@@ -354,9 +354,19 @@ private:
             Finish(read, read->steps.TakeSnapshot());
             return;
         }
+        // Only our end waits for nobody: the owner's end blocks, as owners
+        // expect, or one that writes with plain write() calls gets EAGAIN
+        // once the pipe is full and ends the copy there, 64 KiB in.
         int fds[2];
-        if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        if (::pipe2(fds, O_CLOEXEC) != 0)
         {
+            Finish(read, ClipSnapshot::Nothing());
+            return;
+        }
+        if (::fcntl(fds[0], F_SETFL, O_NONBLOCK) != 0)
+        {
+            ::close(fds[0]);
+            ::close(fds[1]);
             Finish(read, ClipSnapshot::Nothing());
             return;
         }

@@ -1,0 +1,233 @@
+// The X and Wayland connections against real servers and owners started
+// here: the display the tests run on (Xvfb in `make check`) with the tests'
+// X owner, and the project's own data-control server with its Wayland
+// owner. What an end-to-end test would find only through the whole program,
+// fast: whole reads, INCR, and owners that hang or die mid-transfer holding
+// up no later copy.
+
+#include "platform/clipboard_connection_wayland.h"
+#include "platform/clipboard_connection_x11.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// A program of the tests', ended with the test; its first line is its word
+// that it is ready.
+class Child
+{
+public:
+    explicit Child(std::vector<std::string> argv)
+    {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0)
+        {
+            ::dup2(out[1], 1);
+            ::setpgid(0, 0);
+            std::vector<char*> args;
+            for (std::string& arg : argv)
+                args.push_back(arg.data());
+            args.push_back(nullptr);
+            ::execvp(args[0], args.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        m_out = out[0];
+    }
+    ~Child()
+    {
+        if (m_pid > 0)
+        {
+            ::kill(-m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        if (m_out >= 0)
+            ::close(m_out);
+    }
+    std::string Line()
+    {
+        std::string line;
+        char c;
+        while (::read(m_out, &c, 1) == 1 && c != '\n')
+            line += c;
+        return line;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+};
+
+class Delivered
+{
+public:
+    ClipboardConnection::Deliver Sink()
+    {
+        return [this](ClipSnapshot snapshot) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_snapshots.push_back(std::move(snapshot));
+            m_changed.notify_all();
+        };
+    }
+    // The first text delivered from now on that is not empty, or "" after
+    // `limit`.
+    std::string NextText(std::chrono::milliseconds limit = 10s)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        auto found = [&] {
+            for (; m_seen < m_snapshots.size(); ++m_seen)
+                if (m_snapshots[m_seen].kind == ClipSnapshot::Kind::Text && !m_snapshots[m_seen].text.empty())
+                    return true;
+            return false;
+        };
+        if (!m_changed.wait_for(lock, limit, found))
+            return {};
+        return m_snapshots[m_seen++].text;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<ClipSnapshot> m_snapshots;
+    size_t m_seen = 0;
+};
+
+// What "at once" may take here: more under the sanitizers, whose builds
+// say how much slower they run.
+std::chrono::milliseconds AtOnce()
+{
+    const char* slowdown = std::getenv("QUILLORY_TEST_SLOWDOWN");
+    return std::chrono::milliseconds(static_cast<long>(2000 * (slowdown ? std::atof(slowdown) : 1.0)));
+}
+
+std::string Pattern(size_t size)
+{
+    std::string text(size, ' ');
+    for (size_t i = 0; i < size; ++i)
+        text[i] = char('a' + (i * 7 + i / 4093) % 26);
+    return text;
+}
+
+std::filesystem::path WriteTemporary(const std::string& name, const std::string& bytes)
+{
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("quillory-reader-" + std::to_string(::getpid()) + "-" + name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+Child XOwner(std::vector<std::string> args)
+{
+    args.insert(args.begin(), {"/usr/bin/python3", QUILLORY_X_OWNER});
+    return Child(std::move(args));
+}
+
+}  // namespace
+
+TEST(XConnection, ReadsTextsWholeSmallOrThroughIncrAndNoHungOrDyingOwnerHoldsUpTheNext)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    Delivered delivered;
+    std::unique_ptr<ClipboardConnection> connection = OpenXConnection(delivered.Sink());
+    ASSERT_TRUE(connection);
+
+    {
+        Child owner = XOwner({"UTF8_STRING=text:a small text"});
+        ASSERT_EQ(owner.Line(), "ready");
+        EXPECT_EQ(delivered.NextText(), "a small text");
+    }
+    const std::string large = Pattern(3 << 20);  // fifteen INCR chunks
+    const std::filesystem::path largeFile = WriteTemporary("large", large);
+    {
+        Child owner = XOwner({"UTF8_STRING=file:" + largeFile.string()});
+        ASSERT_EQ(owner.Line(), "ready");
+        std::string text = delivered.NextText();
+        EXPECT_EQ(text.size(), large.size());
+        EXPECT_TRUE(text == large);
+    }
+    // An owner that never answers, then one that dies a third into its
+    // transfer: each next copy is read at once, long before the reads
+    // given up on time out, and nothing of the dead one's comes.
+    {
+        Child hung = XOwner({"--never-answer", "UTF8_STRING=text:never sent"});
+        ASSERT_EQ(hung.Line(), "ready");
+        Child dying = XOwner({"--die-mid-incr", "UTF8_STRING=file:" + largeFile.string()});
+        ASSERT_EQ(dying.Line(), "ready");
+        Child next = XOwner({"UTF8_STRING=text:after them"});
+        ASSERT_EQ(next.Line(), "ready");
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(delivered.NextText(), "after them");
+        EXPECT_LT(Clock::now() - start, AtOnce());
+        EXPECT_EQ(delivered.NextText(500ms), "");
+    }
+    connection->Stop();
+    std::filesystem::remove(largeFile);
+}
+
+TEST(WaylandConnection, ReadsTextsWholeAndNoOwnerThatNeverWritesHoldsUpTheNext)
+{
+    char folder[] = "/tmp/quillory-reader-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(folder));
+    const std::string runtime = folder;
+    const std::string socket = runtime + "/wayland-reader";
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    Child server({QUILLORY_DATA_CONTROL_SERVER, "wayland-reader"});
+    ASSERT_EQ(server.Line(), "ready");
+    ::setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
+
+    Delivered delivered;
+    std::unique_ptr<ClipboardConnection> connection = OpenWaylandConnection(delivered.Sink());
+    ASSERT_TRUE(connection);
+    auto owner = [&](std::vector<std::string> args, const std::string& bytes) {
+        const std::filesystem::path path = runtime + "/offer" + std::to_string(bytes.size());
+        std::ofstream(path, std::ios::binary) << bytes;
+        args.insert(args.begin(), QUILLORY_WAYLAND_OWNER);
+        args.push_back("text/plain;charset=utf-8=" + path.string());
+        return Child(std::move(args));
+    };
+    {
+        Child small = owner({}, "a small text");
+        ASSERT_EQ(small.Line(), "ready");
+        EXPECT_EQ(delivered.NextText(), "a small text");
+    }
+    {
+        const std::string large = Pattern(5 << 20);
+        Child big = owner({}, large);
+        ASSERT_EQ(big.Line(), "ready");
+        std::string text = delivered.NextText();
+        EXPECT_EQ(text.size(), large.size());
+        EXPECT_TRUE(text == large);
+    }
+    {
+        Child silent = owner({"--never-write"}, "never written");
+        ASSERT_EQ(silent.Line(), "ready");
+        Child next = owner({}, "after the silent one");
+        ASSERT_EQ(next.Line(), "ready");
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(delivered.NextText(), "after the silent one");
+        EXPECT_LT(Clock::now() - start, AtOnce());
+    }
+    connection->Stop();
+    ::unsetenv("WAYLAND_DISPLAY");
+    std::filesystem::remove_all(runtime);
+}
