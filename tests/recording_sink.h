@@ -12,10 +12,11 @@
 class RecordingSink : public CaptureSink
 {
 public:
-    void AddText(SharedText text, ChangeTime changedAt) override
+    void AddText(TextRecord text, ChangeTime changedAt) override
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_texts.push_back(std::move(text));
+        m_texts.push_back(std::move(text.text));
+        m_forms.push_back(std::move(text.forms));
         m_textChanges.push_back(changedAt);
         m_changed.notify_all();
     }
@@ -43,6 +44,11 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_texts;
     }
+    std::vector<SharedForms> TextForms()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_forms;
+    }
     std::vector<ChangeTime> TextChanges()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -69,6 +75,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<SharedText> m_texts;
+    std::vector<SharedForms> m_forms;
     std::vector<ChangeTime> m_textChanges;
     std::vector<ImageRecord> m_images;
     std::vector<FileRecord> m_files;

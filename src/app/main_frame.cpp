@@ -179,7 +179,7 @@ void MainFrame::TakeRecords()
     for (RecordInbox::Arrival& arrival : m_inbox->Take())
     {
         const char* kind = "text";
-        if (auto* text = std::get_if<SharedText>(&arrival.record))
+        if (auto* text = std::get_if<TextRecord>(&arrival.record))
             m_textPage->AddText(std::move(*text));
         else if (auto* image = std::get_if<ImageRecord>(&arrival.record))
         {

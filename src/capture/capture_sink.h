@@ -14,7 +14,7 @@ class CaptureSink
 public:
     virtual ~CaptureSink() = default;
 
-    virtual void AddText(SharedText text, ChangeTime changedAt) = 0;
+    virtual void AddText(TextRecord text, ChangeTime changedAt) = 0;
     virtual void AddImage(ImageRecord image, ChangeTime changedAt) = 0;
     virtual void AddFile(FileRecord file, ChangeTime changedAt) = 0;
 };

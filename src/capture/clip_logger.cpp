@@ -36,10 +36,10 @@ void ClipLogger::Poll(ClipSnapshot snapshot)
     switch (snapshot.kind)
     {
     case ClipSnapshot::Kind::Text:
-        PollText(std::move(snapshot.text), snapshot.changedAt);
+        PollText(std::move(snapshot.text), std::move(snapshot.forms), snapshot.changedAt);
         break;
     case ClipSnapshot::Kind::Image:
-        PollImage(snapshot.imageData, snapshot.changedAt);
+        PollImage(snapshot.imageData, std::move(snapshot.forms), snapshot.changedAt);
         break;
     case ClipSnapshot::Kind::Files:
         PollFiles(snapshot.files, snapshot.changedAt);
@@ -49,7 +49,7 @@ void ClipLogger::Poll(ClipSnapshot snapshot)
     }
 }
 
-void ClipLogger::PollText(std::string text, ChangeTime changedAt)
+void ClipLogger::PollText(std::string text, ClipForms forms, ChangeTime changedAt)
 {
     if (m_lastText && text == *m_lastText)
         return;
@@ -69,10 +69,22 @@ void ClipLogger::PollText(std::string text, ChangeTime changedAt)
         m_lastText = MakeSharedText(std::string(text));
     else
         m_lastText = MakeSharedText(std::move(text));
-    m_sink->AddText(m_lastText, changedAt);
+    m_sink->AddText({m_lastText, ShareForms(std::move(forms), m_lastText)}, changedAt);
 }
 
-void ClipLogger::PollImage(const Bytes& data, ChangeTime changedAt)
+SharedForms ClipLogger::ShareForms(ClipForms forms, const SharedText& text)
+{
+    if (forms.empty())
+        return nullptr;
+    // A form that is the text itself (its owner's UTF-8 under another
+    // name) is held once.
+    for (ClipForm& form : forms)
+        if (text && form.bytes && form.bytes->size() == text->size() && *form.bytes == *text)
+            form.bytes = text;
+    return std::make_shared<const ClipForms>(std::move(forms));
+}
+
+void ClipLogger::PollImage(const Bytes& data, ClipForms forms, ChangeTime changedAt)
 {
     // Bytes that are no image were nothing offered: the last image stays.
     std::optional<DecodedImage> image = DecodedImage::Decode(data);
@@ -84,7 +96,9 @@ void ClipLogger::PollImage(const Bytes& data, ChangeTime changedAt)
     // Remembered before the page sees it, so an image too small for the
     // page is still the one the next image is compared with.
     m_lastBitmap = print;
-    m_sink->AddImage(image->Record(data), changedAt);
+    ImageRecord record = image->Record(data);
+    record.forms = ShareForms(std::move(forms), nullptr);
+    m_sink->AddImage(std::move(record), changedAt);
 }
 
 void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt)

@@ -54,8 +54,9 @@ public:
     void Poll(ClipSnapshot snapshot);
 
 private:
-    void PollText(std::string text, ChangeTime changedAt);
-    void PollImage(const Bytes& data, ChangeTime changedAt);
+    void PollText(std::string text, ClipForms forms, ChangeTime changedAt);
+    void PollImage(const Bytes& data, ClipForms forms, ChangeTime changedAt);
+    static SharedForms ShareForms(ClipForms forms, const SharedText& text);
     void PollFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt);
     void StoreFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt);
 

@@ -15,7 +15,7 @@
 class RecordInbox : public CaptureSink
 {
 public:
-    using Record = std::variant<SharedText, ImageRecord, FileRecord>;
+    using Record = std::variant<TextRecord, ImageRecord, FileRecord>;
     struct Arrival
     {
         Record record;
@@ -26,7 +26,7 @@ public:
     // that the GUI thread comes to take them; never after Close().
     explicit RecordInbox(std::function<void()> wake) : m_wake(std::move(wake)) {}
 
-    void AddText(SharedText text, ChangeTime changedAt) override { Add({std::move(text), changedAt}); }
+    void AddText(TextRecord text, ChangeTime changedAt) override { Add({std::move(text), changedAt}); }
     void AddImage(ImageRecord image, ChangeTime changedAt) override { Add({std::move(image), changedAt}); }
     void AddFile(FileRecord file, ChangeTime changedAt) override { Add({std::move(file), changedAt}); }
 

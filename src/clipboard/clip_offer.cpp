@@ -17,6 +17,29 @@ bool IsAscii(std::string_view bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// The owner's forms first, in its order; then those made here that it did
+// not offer.
+void PutOwnersFormsFirst(ClipOffer& offer, const SharedForms& forms)
+{
+    if (!forms || forms->empty())
+        return;
+    std::vector<ClipOffer::Form> made = std::move(offer.forms);
+    offer.forms.clear();
+    for (const ClipForm& form : *forms)
+        if (form.bytes && !offer.Find(form.target))
+            offer.forms.push_back({form.target, form.type, form.bytes, *form.bytes});
+    for (ClipOffer::Form& form : made)
+        if (!offer.Find(form.target))
+            offer.forms.push_back(std::move(form));
+}
+
+ClipSnapshot WithForms(ClipSnapshot snapshot, const SharedForms& forms)
+{
+    if (forms)
+        snapshot.forms = *forms;
+    return snapshot;
+}
+
 }  // namespace
 
 const ClipOffer::Form* ClipOffer::Find(std::string_view target) const
@@ -27,7 +50,7 @@ const ClipOffer::Form* ClipOffer::Find(std::string_view target) const
     return nullptr;
 }
 
-ClipOffer OfferText(SharedText text)
+ClipOffer OfferText(SharedText text, SharedForms forms)
 {
     if (!text)
         text = std::make_shared<const std::string>();
@@ -48,7 +71,8 @@ ClipOffer OfferText(SharedText text)
         offer.forms.push_back(FormOf("STRING", text));
     else if (std::optional<std::string> latin1 = Utf8ToLatin1(*text))
         offer.forms.push_back(FormOf("STRING", std::make_shared<const std::string>(std::move(*latin1))));
-    offer.self = [text] { return ClipSnapshot::OfText(*text); };
+    PutOwnersFormsFirst(offer, forms);
+    offer.self = [text, forms] { return WithForms(ClipSnapshot::OfText(*text), forms); };
     return offer;
 }
 
@@ -69,13 +93,14 @@ ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files)
     return offer;
 }
 
-ClipOffer OfferPng(SharedBytes png)
+ClipOffer OfferPng(SharedBytes png, SharedForms forms)
 {
     if (!png)
         png = std::make_shared<const Bytes>();
     ClipOffer offer;
     std::string_view bytes(reinterpret_cast<const char*>(png->data()), png->size());
     offer.forms.push_back({"image/png", {}, png, bytes});
-    offer.self = [png] { return ClipSnapshot::OfImage(*png); };
+    PutOwnersFormsFirst(offer, forms);
+    offer.self = [png, forms] { return WithForms(ClipSnapshot::OfImage(*png), forms); };
     return offer;
 }

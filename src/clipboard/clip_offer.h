@@ -36,10 +36,12 @@ struct ClipOffer
 // Text with these bytes exactly, in each text form: UTF-8 under its X and
 // MIME names (the MIME ones only for a text without CR, which GTK would
 // rewrite there), and Latin-1 as STRING only where every character has one:
-// nothing is offered that would change the text.
-ClipOffer OfferText(SharedText text);
+// nothing is offered that would change the text. With the copy's other
+// forms, those come first, in their owner's order, and a form the owner
+// offered itself is served with its bytes rather than with one made here.
+ClipOffer OfferText(SharedText text, SharedForms forms = {});
 
 // Files as file managers paste them: text/uri-list and the GNOME form.
 ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files);
 
-ClipOffer OfferPng(SharedBytes png);
+ClipOffer OfferPng(SharedBytes png, SharedForms forms = {});

@@ -19,6 +19,22 @@ inline SharedText MakeSharedText(std::string text)
     return std::make_shared<const std::string>(std::move(text));
 }
 
+// One form of a copy beside the one it is recorded by, as its owner
+// delivered it: the owner's name for it, the type its answer was labelled
+// with on X (empty when that is the name itself), and its bytes exactly.
+// Forms of one copy with the same bytes share them.
+struct ClipForm
+{
+    std::string target;
+    std::string type;
+    SharedText bytes;
+};
+// A copy's other forms, in the order its owner offered them; null or
+// empty when it had none worth keeping. Never changed once made, so a
+// record and every offer of it share one.
+using ClipForms = std::vector<ClipForm>;
+using SharedForms = std::shared_ptr<const ClipForms>;
+
 // When the clipboard changed, by the program's own clock.
 using ChangeTime = std::chrono::steady_clock::time_point;
 
@@ -38,6 +54,7 @@ struct ClipSnapshot
     std::string text;                          // the text's bytes as offered, for Kind::Text
     Bytes imageData;                           // encoded as offered, for Kind::Image
     std::vector<std::filesystem::path> files;  // local paths as the file system spells them
+    ClipForms forms;                           // beside a text or an image
     ChangeTime changedAt;                      // the earliest change this read answers
 
     static ClipSnapshot Nothing() { return {}; }

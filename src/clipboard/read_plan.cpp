@@ -22,6 +22,28 @@ const char* const kTextTargets[] = {"UTF8_STRING", "text/plain;charset=utf-8", "
 
 const char* const kFileListTargets[] = {"text/uri-list", "x-special/gnome-copied-files"};
 
+// ICCCM's targets and those of the clipboard-manager convention: answers
+// about the selection, or requests with side effects, never content.
+const char* const kProtocolTargets[] = {
+    "TARGETS",          "TIMESTAMP",      "MULTIPLE",        "SAVE_TARGETS",   "DELETE",        "INCR",
+    "INSERT_SELECTION", "INSERT_PROPERTY", "LENGTH",         "LIST_LENGTH",    "CLIENT_WINDOW", "HOST_NAME",
+    "IP_ADDRESS",       "DECNET_ADDRESS", "USER",            "PROCESS",        "TASK",          "NAME",
+    "CLASS",            "OWNER_OS",       "CHARACTER_POSITION", "LINE_NUMBER", "COLUMN_NUMBER", "SPAN",
+    "FILE_NAME",        "ATOM",           "ATOM_PAIR",       "PIXMAP",         "BITMAP",        "DRAWABLE",
+    "COLORMAP",         "WINDOW",         "STRING",          "TEXT",           "COMPOUND_TEXT", "C_STRING",
+    kSecretHintTarget,
+    // Windows: image formats programs register, and the OLE state of the
+    // owner's process.
+    "PNG",              "JFIF",           "GIF",             "TIFF",           "Ole Private Data", "DataObject"};
+
+bool ContainsNoCase(std::string_view text, std::string_view part)
+{
+    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    auto found = std::search(text.begin(), text.end(), part.begin(), part.end(),
+                             [&](char a, char b) { return lower(a) == lower(b); });
+    return found != text.end();
+}
+
 }  // namespace
 
 bool IsSecretMark(const std::string* value)
@@ -65,6 +87,21 @@ ReadPlan PlanRead(const std::vector<std::string>& targets)
             break;
         }
     return plan;
+}
+
+bool KeepsForm(std::string_view target)
+{
+    if (target.empty())
+        return false;
+    for (const char* name : kProtocolTargets)
+        if (target == name)
+            return false;
+    // Images by their MIME type, and office programs' renderings by theirs
+    // (LibreOffice's bitmap, metafile, EMF and WMF forms of a text).
+    for (std::string_view image : {"image/", "bitmap", "metafile", "-emf", "-wmf", "x-qt-image"})
+        if (ContainsNoCase(target, image))
+            return false;
+    return !ContainsNoCase(target, "internal-id");
 }
 
 std::size_t TransferLimit(const ReadPlan& plan, std::string_view target)

@@ -42,5 +42,23 @@ constexpr std::size_t kTargetListTransferLimit = std::size_t(1) << 20;
 constexpr std::size_t kSecretHintTransferLimit = 4096;
 std::size_t TransferLimit(const ReadPlan& plan, std::string_view target);
 
+// A text or an image keeps the other forms its owner offers beside it (rich
+// text, html, an office document, a browser's notes on where it came
+// from), read after it, within these bounds: far above what office
+// programs and browsers deliver (a few kilobytes to a few megabytes), so
+// that a form over them is a hostile one and is left out.
+constexpr std::size_t kFormTransferLimit = std::size_t(64) << 20;   // one form
+constexpr std::size_t kFormsTransferLimit = std::size_t(128) << 20;  // all of one copy's
+constexpr std::size_t kMaxForms = 64;
+
+// Whether a form offered beside the one a copy is recorded by is read and
+// kept. Not: the selection protocol's own targets; images of any type
+// (renderings an office program makes of a text on request, an image
+// owner's conversions of its one image); the older X encodings of a text,
+// which owners convert on request and the program makes itself; and forms
+// that name the owner's process, which pasted back later make that program
+// paste its own newer content.
+bool KeepsForm(std::string_view target);
+
 // `targets` are the format names the owner offers.
 ReadPlan PlanRead(const std::vector<std::string>& targets);

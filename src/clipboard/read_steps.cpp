@@ -3,8 +3,10 @@
 #include "clipboard/clip_text.h"
 #include "clipboard/uri_list.h"
 
+#include <algorithm>
+
 ReadSteps::ReadSteps(const std::vector<std::string>& offered, std::string hostName, ConvertCompoundText convert)
-    : m_plan(PlanRead(offered)), m_hostName(std::move(hostName)), m_convert(std::move(convert))
+    : m_plan(PlanRead(offered)), m_offered(offered), m_hostName(std::move(hostName)), m_convert(std::move(convert))
 {
     if (!m_plan.secretHintTarget.empty())
     {
@@ -40,6 +42,42 @@ void ReadSteps::AskForTextOrImage()
     }
     else
         Finish(ClipSnapshot::Nothing());
+}
+
+std::size_t ReadSteps::Limit() const
+{
+    if (m_step == Step::Forms)
+        return std::min(kFormTransferLimit, kFormsTransferLimit - std::min(m_formBytes, kFormsTransferLimit));
+    return TransferLimit(m_plan, m_next);
+}
+
+void ReadSteps::Gather(ClipSnapshot snapshot, const std::string& recordedTarget)
+{
+    m_snapshot = std::move(snapshot);
+    m_step = Step::Forms;
+    for (const std::string& target : m_offered)
+    {
+        if (m_formsToRead.size() == kMaxForms)
+            break;
+        if (target != recordedTarget && KeepsForm(target) &&
+            std::find(m_formsToRead.begin(), m_formsToRead.end(), target) == m_formsToRead.end())
+            m_formsToRead.push_back(target);
+    }
+    AskForNextForm();
+}
+
+void ReadSteps::AskForNextForm()
+{
+    if (m_nextForm < m_formsToRead.size() && m_formBytes < kFormsTransferLimit)
+        m_next = m_formsToRead[m_nextForm++];
+    else
+        m_next.clear();  // done: the snapshot is whole
+}
+
+void ReadSteps::EndWithWhatCame()
+{
+    if (Gathering())
+        m_next.clear();
 }
 
 void ReadSteps::Finish(ClipSnapshot snapshot)
@@ -81,14 +119,31 @@ void ReadSteps::Answer(std::optional<std::string> bytes, std::string_view type)
             if (!text && compound && m_convert)
                 text = m_convert(kept);
         }
-        Finish(text ? ClipSnapshot::OfText(std::move(*text)) : ClipSnapshot::Nothing());
+        if (text)
+            Gather(ClipSnapshot::OfText(std::move(*text)), m_plan.textTarget);
+        else
+            Finish(ClipSnapshot::Nothing());
         return;
     }
     case Step::Image:
         if (bytes && !bytes->empty())
-            Finish(ClipSnapshot::OfImage(Bytes(bytes->begin(), bytes->end())));
+            Gather(ClipSnapshot::OfImage(Bytes(bytes->begin(), bytes->end())), m_plan.imageTarget);
         else
             Finish(ClipSnapshot::Nothing());
+        return;
+    case Step::Forms:
+        // A form refused, failed or over its bound is left out; the copy
+        // is kept with the rest.
+        if (bytes)
+        {
+            ClipForms& forms = m_snapshot.forms;
+            auto same = std::find_if(forms.begin(), forms.end(), [&](const ClipForm& f) { return *f.bytes == *bytes; });
+            m_formBytes += same == forms.end() ? bytes->size() : 0;
+            SharedText shared = same == forms.end() ? MakeSharedText(std::move(*bytes)) : same->bytes;
+            std::string label = type == m_next ? std::string() : std::string(type);
+            forms.push_back({m_next, std::move(label), std::move(shared)});
+        }
+        AskForNextForm();
         return;
     }
 }

@@ -113,7 +113,7 @@ void ImagePage::OnCopy(wxCommandEvent&)
         // As it is kept: no decoding and re-encoding of a large image.
         m_copyRequest = 0;
         if (m_clipboard)
-            m_clipboard->PutPng(record.data);
+            m_clipboard->PutPng(record.data, record.forms);
         return;
     }
     if (!m_converter)
@@ -125,9 +125,10 @@ void ImagePage::OnCopy(wxCommandEvent&)
                     return;
                 m_copyRequest = 0;
                 if (png && m_clipboard)
-                    m_clipboard->PutPng(png);
+                    m_clipboard->PutPng(png, m_copyForms);
             });
         });
     }
+    m_copyForms = record.forms;
     m_copyRequest = m_converter->Convert(record);
 }

@@ -58,6 +58,7 @@ private:
     std::unique_ptr<RecordBrowser> m_browser;
     std::unique_ptr<PngConverter> m_converter;  // made at the first copy of an image kept as JPEG
     std::uint64_t m_copyRequest = 0;  // the conversion whose PNG the last copy waits for; 0: none
+    SharedForms m_copyForms;          // the other forms of the image it is for
     wxButton* m_copyButton;
     wxPanel* m_previewBox;
     wxStaticBitmap* m_preview;

@@ -26,6 +26,7 @@ struct ImageRecord
     ImageFormat format = ImageFormat::Unknown;  // of `data`
     SharedBytes data;
     SharedBytes preview;  // a PNG or JPEG, or `data` itself when the whole image fits the box
+    SharedForms forms;    // the copy's other forms (a browser's html of the picture); null for none
 };
 
 // What decides whether an image is new: its size and its decoded pixels,

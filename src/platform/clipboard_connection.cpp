@@ -5,9 +5,9 @@
 // The forms are made on the connection's thread: a huge text is scanned for
 // its Latin-1 form there, not on the GUI thread.
 
-bool ClipboardConnection::PutText(SharedText text)
+bool ClipboardConnection::PutText(SharedText text, SharedForms forms)
 {
-    return Offer([text = std::move(text)] { return OfferText(text); });
+    return Offer([text = std::move(text), forms = std::move(forms)] { return OfferText(text, forms); });
 }
 
 bool ClipboardConnection::PutFiles(const std::vector<std::filesystem::path>& files)
@@ -15,7 +15,7 @@ bool ClipboardConnection::PutFiles(const std::vector<std::filesystem::path>& fil
     return Offer([files] { return OfferFiles(files); });
 }
 
-bool ClipboardConnection::PutPng(SharedBytes png)
+bool ClipboardConnection::PutPng(SharedBytes png, SharedForms forms)
 {
-    return Offer([png = std::move(png)] { return OfferPng(png); });
+    return Offer([png = std::move(png), forms = std::move(forms)] { return OfferPng(png, forms); });
 }

@@ -32,13 +32,14 @@ public:
     // stopped. Called on the GUI thread; none waits for another program.
 
     // Text as these bytes exactly, in every text form programs ask for:
-    // nothing converted, line ends and NULs included. The bytes are shared,
-    // not copied.
-    virtual bool PutText(SharedText text);
+    // nothing converted, line ends and NULs included; with `forms`, the
+    // copy's other forms its owner delivered, each as it came. The bytes
+    // are shared, not copied.
+    virtual bool PutText(SharedText text, SharedForms forms = {});
     // Files as file managers paste them.
     virtual bool PutFiles(const std::vector<std::filesystem::path>& files);
-    // An image as this PNG.
-    virtual bool PutPng(SharedBytes png);
+    // An image as this PNG, with the copy's other forms.
+    virtual bool PutPng(SharedBytes png, SharedForms forms = {});
 
     // The connection the session offers, started: it reads what the
     // clipboard holds now. nullptr when there is no clipboard to watch.

@@ -167,6 +167,7 @@ private:
         int fd = -1;
         std::string data;
         Clock::time_point deadline;
+        Clock::time_point formsDeadline;  // once gathering the other forms
     };
 
     struct Send
@@ -331,7 +332,7 @@ private:
         }
         if (m_reads.size() >= kMaxReads)
             Abandon(m_reads.begin());
-        m_reads.push_back(Read{++m_generation, now, offer, ReadSteps(formats, m_hostName), -1, {}, {}});
+        m_reads.push_back(Read{++m_generation, now, offer, ReadSteps(formats, m_hostName), -1, {}, {}, {}});
         NextOrFinish(std::prev(m_reads.end()));
     }
 
@@ -374,7 +375,34 @@ private:
         ::close(fds[1]);  // the compositor has its own copy once the request is sent
         read->fd = fds[0];
         read->data.clear();
-        read->deadline = Clock::now() + kAnswerTimeout;
+        // The other forms of a copy all come within one answer's time of
+        // the form it is recorded by, however many the owner offers.
+        if (read->steps.Gathering() && read->formsDeadline == Clock::time_point())
+            read->formsDeadline = Clock::now() + kAnswerTimeout;
+        ExtendDeadline(*read);
+    }
+
+    void ExtendDeadline(Read& read)
+    {
+        read.deadline = Clock::now() + kAnswerTimeout;
+        if (read.formsDeadline != Clock::time_point())
+            read.deadline = std::min(read.deadline, read.formsDeadline);
+    }
+
+    // A transfer gone wrong: the whole read given up, or, for one of a
+    // copy's other forms, that form alone, and the copy kept without it.
+    void LeaveOut(typename std::list<Read>::iterator read)
+    {
+        if (!read->steps.Gathering())
+        {
+            Abandon(read);
+            return;
+        }
+        ::close(read->fd);
+        read->fd = -1;
+        const std::string format = read->steps.Next();
+        read->steps.Answer(std::nullopt, format);
+        NextOrFinish(read);
     }
 
     void Ready(int fd, short events)
@@ -410,10 +438,10 @@ private:
             {
                 if (read->data.size() > limit)
                 {
-                    Abandon(read);  // past the bound: given up whole
+                    LeaveOut(read);  // past the bound
                     return;
                 }
-                read->deadline = Clock::now() + kAnswerTimeout;
+                ExtendDeadline(*read);
                 continue;
             }
             if (got < 0 && (errno == EAGAIN || errno == EINTR))
@@ -460,7 +488,16 @@ private:
         {
             auto next = std::next(read);
             if (read->deadline <= now)
-                Abandon(read);
+            {
+                if (read->steps.Gathering())
+                {
+                    // Of a copy's other forms, those that came.
+                    read->steps.EndWithWhatCame();
+                    NextOrFinish(read);
+                }
+                else
+                    Abandon(read);
+            }
             read = next;
         }
         for (auto send = m_sends.begin(); send != m_sends.end();)

@@ -6,6 +6,7 @@
 
 #include "platform/clipboard_connection.h"
 
+#include "clipboard/read_plan.h"
 #include "imaging/image_codec.h"
 #include "imaging/image_format.h"
 
@@ -176,6 +177,53 @@ Bytes ReadBitmap()
     return EncodePng(image);
 }
 
+// The registered formats an owner put beside what the copy is recorded by
+// ("HTML Format", "Rich Text Format", an office program's own), each as
+// its bytes, in the owner's order. The standard formats, which Windows
+// makes from one another, are not read: they are what is recorded, or
+// renderings of it.
+ClipForms ReadRegisteredForms()
+{
+    ClipForms forms;
+    std::size_t total = 0;
+    for (UINT format = ::EnumClipboardFormats(0); format != 0 && forms.size() < kMaxForms;
+         format = ::EnumClipboardFormats(format))
+    {
+        if (format < 0xC000 || format > 0xFFFF)
+            continue;
+        wchar_t name[256];
+        int length = ::GetClipboardFormatNameW(format, name, 256);
+        if (length <= 0)
+            continue;
+        std::string target;
+        int bytes = ::WideCharToMultiByte(CP_UTF8, 0, name, length, nullptr, 0, nullptr, nullptr);
+        if (bytes <= 0)
+            continue;
+        target.resize(static_cast<size_t>(bytes));
+        ::WideCharToMultiByte(CP_UTF8, 0, name, length, target.data(), bytes, nullptr, nullptr);
+        if (!KeepsForm(target))
+            continue;
+        HANDLE data = ::GetClipboardData(format);
+        SIZE_T size = data ? ::GlobalSize(data) : 0;
+        if (size == 0 || size > kFormTransferLimit || total + size > kFormsTransferLimit)
+            continue;  // left out; the copy is kept with the rest
+        const void* locked = ::GlobalLock(data);
+        if (!locked)
+            continue;
+        std::string copy(static_cast<const char*>(locked), size);
+        ::GlobalUnlock(data);
+        total += size;
+        forms.push_back({std::move(target), {}, MakeSharedText(std::move(copy))});
+    }
+    return forms;
+}
+
+ClipSnapshot WithRegisteredForms(ClipSnapshot snapshot)
+{
+    snapshot.forms = ReadRegisteredForms();
+    return snapshot;
+}
+
 ClipSnapshot ReadOpenClipboard()
 {
     if (MarkedSecret())
@@ -187,13 +235,13 @@ ClipSnapshot ReadOpenClipboard()
             return ClipSnapshot::OfFiles(std::move(*files));
     if (::IsClipboardFormatAvailable(CF_UNICODETEXT))
         if (auto text = ReadText())
-            return ClipSnapshot::OfText(std::move(*text));
+            return WithRegisteredForms(ClipSnapshot::OfText(std::move(*text)));
     if (kPng && ::IsClipboardFormatAvailable(kPng))
         if (Bytes png = ReadFormat(kPng); !png.empty())
-            return ClipSnapshot::OfImage(std::move(png));
+            return WithRegisteredForms(ClipSnapshot::OfImage(std::move(png)));
     if (::IsClipboardFormatAvailable(CF_BITMAP) || ::IsClipboardFormatAvailable(CF_DIB))
         if (Bytes png = ReadBitmap(); !png.empty())
-            return ClipSnapshot::OfImage(std::move(png));
+            return WithRegisteredForms(ClipSnapshot::OfImage(std::move(png)));
     return ClipSnapshot::Nothing();
 }
 
@@ -231,7 +279,19 @@ bool PutAndKeep(wxDataObject* data)
     return true;
 }
 
-bool PutTextNow(SharedText shared)
+// The copy's other forms beside the one made here, under the names their
+// owner registered.
+void AddForms(wxDataObjectComposite* data, const SharedForms& forms)
+{
+    if (!forms)
+        return;
+    for (const ClipForm& form : *forms)
+        if (form.bytes)
+            data->Add(Custom(wxDataFormat(wxString::FromUTF8(form.target.c_str())), form.bytes->data(),
+                             form.bytes->size()));
+}
+
+bool PutTextNow(SharedText shared, const SharedForms& forms)
 {
     if (!shared)
         return false;
@@ -248,7 +308,14 @@ bool PutTextNow(SharedText shared)
         text.resize(static_cast<size_t>(units));
         ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), units);
     }
-    return PutAndKeep(Custom(wxDataFormat(wxDF_UNICODETEXT), text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+    wxCustomDataObject* unicode =
+        Custom(wxDataFormat(wxDF_UNICODETEXT), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    if (!forms || forms->empty())
+        return PutAndKeep(unicode);
+    auto* data = new wxDataObjectComposite();
+    data->Add(unicode, true);
+    AddForms(data, forms);
+    return PutAndKeep(data);
 }
 
 bool PutFilesNow(const std::vector<std::filesystem::path>& files)
@@ -264,7 +331,7 @@ bool PutFilesNow(const std::vector<std::filesystem::path>& files)
     return PutAndKeep(data);
 }
 
-bool PutPngNow(SharedBytes shared)
+bool PutPngNow(SharedBytes shared, const SharedForms& forms)
 {
     if (!shared)
         return false;
@@ -284,6 +351,7 @@ bool PutPngNow(SharedBytes shared)
     auto* data = new wxDataObjectComposite();
     data->Add(Custom(wxDataFormat(wxString("PNG")), png.data(), png.size()), true);
     data->Add(new wxBitmapDataObject(wxBitmap(image)));
+    AddForms(data, forms);
     return PutAndKeep(data);
 }
 
@@ -307,12 +375,18 @@ public:
 
     ~WinConnection() override { Stop(); }
 
-    bool PutText(SharedText text) override { return !m_delivery->stopped && PutTextNow(std::move(text)); }
+    bool PutText(SharedText text, SharedForms forms) override
+    {
+        return !m_delivery->stopped && PutTextNow(std::move(text), forms);
+    }
     bool PutFiles(const std::vector<std::filesystem::path>& files) override
     {
         return !m_delivery->stopped && PutFilesNow(files);
     }
-    bool PutPng(SharedBytes png) override { return !m_delivery->stopped && PutPngNow(std::move(png)); }
+    bool PutPng(SharedBytes png, SharedForms forms) override
+    {
+        return !m_delivery->stopped && PutPngNow(std::move(png), forms);
+    }
 
     void Stop() override
     {

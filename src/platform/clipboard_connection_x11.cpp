@@ -96,6 +96,7 @@ private:
         ChangeTime changedAt;
         Clock::time_point started;
         Clock::time_point deadline;
+        Clock::time_point formsDeadline;  // once gathering the other forms
         int slot = 0;
         std::optional<ReadSteps> steps;  // once the formats are known
         xcb_atom_t targetAtom = XCB_NONE;
@@ -139,7 +140,13 @@ private:
     void TakeChunk(ReadList::iterator read);
     void StepDone(ReadList::iterator read, bool answered);
     void Finish(ReadList::iterator read, ClipSnapshot snapshot);
-    void Abandon(ReadList::iterator read);
+    // Ends a read: its property is left to a late owner; with `erase` false
+    // the read itself stays, for the caller to finish.
+    void Abandon(ReadList::iterator read, bool erase = true);
+    // A transfer gone wrong (over its limit, or lost): the whole read, or
+    // only the form it was of.
+    void LeaveOut(ReadList::iterator read);
+    void ExtendDeadline(Read& read);
     std::optional<std::string> ConvertCompoundText(const std::string& bytes);
 
     // Owning
@@ -393,7 +400,18 @@ void XConnection::CheckDeadlines()
     {
         auto next = std::next(read);
         if (read->deadline <= now)
-            Abandon(read);
+        {
+            if (read->steps && read->steps->Gathering())
+            {
+                // What the copy is recorded by came; of its other forms,
+                // those that did.
+                Abandon(read, false);
+                read->steps->EndWithWhatCame();
+                Finish(read, read->steps->TakeSnapshot());
+            }
+            else
+                Abandon(read);
+        }
         read = next;
     }
     StartPendingRead();
@@ -468,6 +486,14 @@ void XConnection::Request(Read& read, const std::string& target, size_t limit)
     read.data.clear();
     read.limit = limit;
     read.deadline = Clock::now() + kAnswerTimeout;
+    // The other forms of a copy all come within one answer's time of the
+    // form it is recorded by, however many the owner offers.
+    if (read.steps && read.steps->Gathering())
+    {
+        if (read.formsDeadline == Clock::time_point())
+            read.formsDeadline = read.deadline;
+        read.deadline = std::min(read.deadline, read.formsDeadline);
+    }
     xcb_convert_selection(m_connection, m_window, m_clipboard, read.targetAtom, m_slots[read.slot],
                           XCB_CURRENT_TIME);
 }
@@ -519,9 +545,9 @@ void XConnection::TakeProperty(ReadList::iterator read)
         if (length >= 4)
             std::memcpy(&size, value, 4);
         read->incremental = true;
-        read->deadline = Clock::now() + kAnswerTimeout;
+        ExtendDeadline(*read);
         if (size > read->limit)
-            Abandon(read);
+            LeaveOut(read);
         else
             read->data.reserve(size);
         return;
@@ -547,14 +573,14 @@ void XConnection::TakeChunk(ReadList::iterator read)
         nullptr));
     if (!reply)
     {
-        Abandon(read);
+        LeaveOut(read);
         return;
     }
     const size_t length = size_t(xcb_get_property_value_length(reply.get()));
     if (reply->bytes_after > 0 || length > room)
     {
         // Over the limit: left undeleted, so that the owner sends no more.
-        Abandon(read);
+        LeaveOut(read);
         return;
     }
     if (length == 0)
@@ -567,7 +593,26 @@ void XConnection::TakeChunk(ReadList::iterator read)
     if (data.capacity() - data.size() < length)
         data.reserve(std::min(read->limit, std::max(data.size() + length, data.capacity() * 2)));
     data.append(static_cast<const char*>(xcb_get_property_value(reply.get())), length);
-    read->deadline = Clock::now() + kAnswerTimeout;
+    ExtendDeadline(*read);
+}
+
+void XConnection::ExtendDeadline(Read& read)
+{
+    read.deadline = Clock::now() + kAnswerTimeout;
+    if (read.formsDeadline != Clock::time_point())
+        read.deadline = std::min(read.deadline, read.formsDeadline);
+}
+
+void XConnection::LeaveOut(ReadList::iterator read)
+{
+    if (!read->steps || !read->steps->Gathering())
+    {
+        Abandon(read);  // a copy without what it is recorded by is no copy
+        return;
+    }
+    // One of its other forms: the copy is kept without it.
+    Abandon(read, false);
+    StepDone(read, false);
 }
 
 void XConnection::StepDone(ReadList::iterator read, bool answered)
@@ -621,7 +666,7 @@ void XConnection::Finish(ReadList::iterator read, ClipSnapshot snapshot)
     StartPendingRead();
 }
 
-void XConnection::Abandon(ReadList::iterator read)
+void XConnection::Abandon(ReadList::iterator read, bool erase)
 {
     if (read->incremental)
     {
@@ -629,8 +674,10 @@ void XConnection::Abandon(ReadList::iterator read)
         // property of a new name.
         m_slots[read->slot] = Atom("_QUILLORY_READ_" + std::to_string(getpid()) + "_" +
                                    std::to_string(++m_freshSlotNames));
+        read->incremental = false;
     }
-    m_reads.erase(read);
+    if (erase)
+        m_reads.erase(read);
 }
 
 std::optional<std::string> XConnection::ConvertCompoundText(const std::string& bytes)

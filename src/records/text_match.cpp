@@ -19,8 +19,8 @@ bool ContainsText(std::string_view text, std::string_view pattern)
 TextRecords FindMatches(const TextRecords& records, std::string_view pattern)
 {
     TextRecords matches;
-    for (const SharedText& record : records)
-        if (ContainsText(*record, pattern))
+    for (const TextRecord& record : records)
+        if (ContainsText(*record.text, pattern))
             matches.push_back(record);
     return matches;
 }

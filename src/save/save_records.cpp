@@ -79,7 +79,7 @@ void SaveTexts(const SaveJob& job, const fs::path& folder, Outcome& outcome, con
     std::set<std::string> used;
     for (size_t n = 1; n <= job.texts.size() && !StopRequested(stop); ++n)
     {
-        const std::string& text = *job.texts[n - 1];
+        const std::string& text = *job.texts[n - 1].text;
         SaveAsNew(folder, std::to_string(n) + ".txt", used, outcome, stop, [&](const fs::path& path, int* error) {
             return WriteNewFile(path, text.data(), text.size(), error);
         });

@@ -70,7 +70,7 @@ TextPage::TextPage(wxWindow* parent)
 
 TextPage::~TextPage() = default;
 
-void TextPage::AddText(SharedText text)
+void TextPage::AddText(TextRecord text)
 {
     m_texts.push_back(std::move(text));
     m_browser->RecordsAdded();
@@ -89,7 +89,7 @@ void TextPage::OnPrevious(wxCommandEvent&)
 void TextPage::OnCopy(wxCommandEvent&)
 {
     if (m_clipboard)
-        m_clipboard->PutText(m_previewText.TextToCopy());
+        m_clipboard->PutText(m_previewText.TextToCopy(), m_previewText.FormsToCopy());
 }
 
 void TextPage::OnSearch(wxCommandEvent&)

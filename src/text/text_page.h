@@ -30,7 +30,7 @@ public:
     ~TextPage() override;
 
     // Appends one record and updates the count; the view stays where it is.
-    void AddText(SharedText text);
+    void AddText(TextRecord text);
 
     // Where the copy button puts records back; none until it is set.
     void SetClipboard(ClipboardConnection* clipboard) { m_clipboard = clipboard; }

@@ -8,17 +8,23 @@ const char kCutMark[] = "\n\n[The preview ends here: copying it copies the whole
 
 }  // namespace
 
-void TextPreview::Show(SharedText record)
+void TextPreview::Show(TextRecord record)
 {
-    std::string_view part = PreviewPart(*record);
+    std::string_view part = PreviewPart(*record.text);
     m_shownBytes = part.size();
     std::string shown = ReadableText(part);
-    if (m_shownBytes < record->size())
+    if (m_shownBytes < record.text->size())
         shown += kCutMark;
     m_shownValue = wxString::FromUTF8(shown.data(), shown.size());
     m_box->SetValue(m_shownValue);
     m_box->DiscardEdits();
-    m_shown = std::move(record);
+    m_shown = std::move(record.text);
+    m_shownForms = std::move(record.forms);
+}
+
+SharedForms TextPreview::FormsToCopy() const
+{
+    return m_shown && m_box->GetValue() == m_shownValue ? m_shownForms : nullptr;
 }
 
 SharedText TextPreview::TextToCopy() const

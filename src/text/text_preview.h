@@ -20,12 +20,16 @@ class TextPreview
 public:
     explicit TextPreview(wxTextCtrl* box) : m_box(box) {}
 
-    void Show(SharedText record);
+    void Show(TextRecord record);
     SharedText TextToCopy() const;
+    // The record's other forms while the preview is untouched; an edited
+    // text no longer says what they say.
+    SharedForms FormsToCopy() const;
 
 private:
     wxTextCtrl* m_box;
     SharedText m_shown;
+    SharedForms m_shownForms;
     wxString m_shownValue;
     size_t m_shownBytes = 0;  // of the record: all of it unless the preview is cut
 };

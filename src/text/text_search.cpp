@@ -91,5 +91,5 @@ void TextSearch::OnPrevious(wxCommandEvent&)
 void TextSearch::OnCopy(wxCommandEvent&)
 {
     if (m_clipboard)
-        m_clipboard->PutText(m_resultText.TextToCopy());
+        m_clipboard->PutText(m_resultText.TextToCopy(), m_resultText.FormsToCopy());
 }

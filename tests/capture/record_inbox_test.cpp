@@ -11,7 +11,7 @@ std::vector<std::string> TextsOf(std::vector<RecordInbox::Arrival> arrivals)
 {
     std::vector<std::string> texts;
     for (auto& arrival : arrivals)
-        texts.push_back(*std::get<SharedText>(arrival.record));
+        texts.push_back(*std::get<TextRecord>(arrival.record).text);
     return texts;
 }
 

@@ -77,3 +77,25 @@ TEST(ClipOfferTest, FilesAndImages)
     EXPECT_EQ(static_cast<const void*>(image.forms[0].bytes.data()), static_cast<const void*>(png->data()));
     EXPECT_EQ(image.self().imageData, *png);
 }
+
+// A record given back offers its owner's forms first, in its order and
+// with its bytes (a browser's CRLF text/plain rather than the record's),
+// then those made here that the owner did not offer; a read of the offer
+// finds them all.
+TEST(ClipOfferTest, ACopysOtherFormsComeFirstAndTheOwnersOwnBytesWin)
+{
+    auto html = MakeSharedText("<b>one</b>");
+    auto crlf = MakeSharedText("one\r\n");
+    auto forms = std::make_shared<const ClipForms>(
+        ClipForms{{"text/html", "", html}, {"text/plain", "", crlf}, {"text/x-moz-url-priv", "", html}});
+    ClipOffer offer = OfferText(MakeSharedText("one\n"), forms);
+    EXPECT_EQ(Targets(offer), (std::vector<std::string>{"text/html", "text/plain", "text/x-moz-url-priv", "UTF8_STRING",
+                                                        "text/plain;charset=utf-8", "TEXT", "STRING"}));
+    EXPECT_EQ(offer.Find("text/plain")->bytes, "one\r\n");
+    EXPECT_EQ(offer.Find("text/html")->bytes.data(), html->data());  // shared, not copied
+    EXPECT_EQ(offer.self().forms.size(), 3u);
+
+    ClipOffer image = OfferPng(std::make_shared<const Bytes>(Bytes{0x89, 'P'}), forms);
+    EXPECT_EQ(Targets(image).back(), "image/png");
+    EXPECT_EQ(Targets(image).front(), "text/html");
+}

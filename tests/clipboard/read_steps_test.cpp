@@ -81,3 +81,95 @@ TEST(ReadStepsTest, RefusalsAndEmptyImagesRecordNothing)
     ReadSteps none({"application/x-unknown"}, "host");
     EXPECT_TRUE(none.Done());
 }
+
+// The forms an office program or a browser offers beside a text are read
+// after it, in the owner's order; what is no content, an image, an older X
+// encoding or a form naming the owner's process is not asked for; a
+// refused form is left out, and forms with the same bytes share them.
+TEST(ReadStepsTest, AFormsOtherFormsAreReadInTheOwnersOrderWithinTheirBounds)
+{
+    ReadSteps steps({"TARGETS", "text/html", "application/x-libreoffice-internal-id-4242", "UTF8_STRING",
+                     "text/rtf", "image/png", "STRING", "TEXT",
+                     "application/x-openoffice-gdimetafile;windows_formatname=\"GDIMetaFile\"",
+                     "text/plain;charset=utf-8", "text/richtext", "SAVE_TARGETS", "text/plain"},
+                    "host");
+    EXPECT_EQ(steps.Next(), "UTF8_STRING");
+    EXPECT_FALSE(steps.Gathering());
+    steps.Answer(std::string("bold text"), "UTF8_STRING");
+    std::vector<std::string> asked;
+    while (!steps.Done())
+    {
+        EXPECT_TRUE(steps.Gathering());
+        EXPECT_EQ(steps.Limit(), kFormTransferLimit);
+        asked.push_back(steps.Next());
+        if (steps.Next() == "text/rtf")
+            steps.Answer(std::nullopt, "");  // advertised, then refused
+        else if (steps.Next() == "text/richtext")
+            steps.Answer(std::string("{\\rtf1 bold}"), "text/richtext");
+        else
+            steps.Answer("<" + steps.Next() + ">", steps.Next() == "text/html" ? "text/html" : "ATOM_LABEL");
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{"text/html", "text/rtf", "text/plain;charset=utf-8",
+                                               "text/richtext", "text/plain"}));
+    ClipSnapshot snapshot = steps.TakeSnapshot();
+    EXPECT_EQ(snapshot.text, "bold text");
+    ASSERT_EQ(snapshot.forms.size(), 4u);
+    EXPECT_EQ(snapshot.forms[0].target, "text/html");
+    EXPECT_EQ(*snapshot.forms[0].bytes, "<text/html>");
+    EXPECT_EQ(snapshot.forms[0].type, "");  // labelled as asked
+    EXPECT_EQ(snapshot.forms[1].type, "ATOM_LABEL");
+    EXPECT_EQ(snapshot.forms[2].target, "text/richtext");
+
+    // Two forms of the same bytes hold them once; a copy that must end now
+    // keeps the forms that came.
+    ReadSteps same({"UTF8_STRING", "text/rtf", "text/richtext", "text/html"}, "host");
+    same.Answer(std::string("t"), "UTF8_STRING");
+    same.Answer(std::string("{\\rtf1 t}"), "text/rtf");
+    same.Answer(std::string("{\\rtf1 t}"), "text/richtext");
+    ASSERT_TRUE(same.Gathering());
+    same.EndWithWhatCame();
+    ASSERT_TRUE(same.Done());
+    snapshot = same.TakeSnapshot();
+    ASSERT_EQ(snapshot.forms.size(), 2u);
+    EXPECT_EQ(snapshot.forms[0].bytes, snapshot.forms[1].bytes);
+
+    // An image keeps its owner's html, never its conversions to other types.
+    ReadSteps image({"image/png", "image/jpeg", "image/bmp", "text/html", "image/x-ico"}, "host");
+    image.Answer(std::string("\x89PNG"), "image/png");
+    EXPECT_EQ(image.Next(), "text/html");
+    image.Answer(std::string("<img src=x>"), "text/html");
+    EXPECT_TRUE(image.Done());
+    EXPECT_EQ(image.TakeSnapshot().forms.size(), 1u);
+
+    // Files keep none; nor does a text its owner marked secret.
+    ReadSteps files({"text/uri-list", "text/html", "UTF8_STRING"}, "host");
+    files.Answer(std::string("file:///tmp/a\r\n"), "text/uri-list");
+    EXPECT_TRUE(files.Done());
+    ReadSteps secret({"UTF8_STRING", "text/html", "x-kde-passwordManagerHint"}, "host");
+    secret.Answer(std::string("secret"), "x-kde-passwordManagerHint");
+    EXPECT_TRUE(secret.Done());
+}
+
+TEST(ReadStepsTest, TheFormsOfOneCopyStopAtTheirCountAndTheirTotal)
+{
+    std::vector<std::string> many{"UTF8_STRING"};
+    for (int i = 0; i < 10000; ++i)
+        many.push_back("application/x-form-" + std::to_string(i));
+    ReadSteps small(many, "host");
+    small.Answer(std::string("t"), "UTF8_STRING");
+    size_t asked = 0;
+    for (; !small.Done(); ++asked)
+        small.Answer(std::to_string(asked), small.Next());
+    EXPECT_EQ(asked, kMaxForms);
+
+    // Forms at the bound of one fill the bound of all.
+    ReadSteps large(many, "host");
+    large.Answer(std::string("t"), "UTF8_STRING");
+    for (asked = 0; !large.Done(); ++asked)
+    {
+        std::string form(large.Limit(), 'x');
+        form.back() = static_cast<char>('a' + asked);
+        large.Answer(std::move(form), large.Next());
+    }
+    EXPECT_EQ(asked, kFormsTransferLimit / kFormTransferLimit);
+}

@@ -2,8 +2,11 @@
 and can misbehave on purpose.
 
   clip_owner.py [--never-answer] [--die-mid-incr] [--stall-mid-incr] [--endless-incr]
-                [--claim BYTES] [--sequence N --rate R]
+                [--claim BYTES] [--only TARGET] [--sequence N --rate R]
                 TARGET=text:VALUE | TARGET=file:PATH ...
+
+--only TARGET keeps the misbehaviour to that one target; the others are
+answered as they should be.
 
 --endless-incr sends INCR chunks for ever; --claim names BYTES as the
 INCR transfer's size, whatever it then sends. Once a requestor has taken
@@ -42,6 +45,7 @@ def main():
     parser.add_argument("--stall-mid-incr", action="store_true")
     parser.add_argument("--endless-incr", action="store_true")
     parser.add_argument("--claim", type=int, default=0)
+    parser.add_argument("--only")
     parser.add_argument("--sequence", type=int, default=0)
     parser.add_argument("--rate", type=float, default=0)
     parser.add_argument("offers", nargs="+")
@@ -73,8 +77,11 @@ def main():
                                       selection=request.selection, target=request.target, property=prop)
         request.requestor.send_event(reply, event_mask=0)
 
+    only = d.intern_atom(args.only) if args.only else None
+
     def serve(request):
-        if args.never_answer:
+        bad = only is None or request.target == only
+        if args.never_answer and bad:
             return
         prop = request.property if request.property != X.NONE else request.target
         requestor = request.requestor
@@ -82,10 +89,10 @@ def main():
             requestor.change_property(prop, Xatom.ATOM, 32, [targets_atom] + list(offers))
         elif request.target in offers:
             data = offers[request.target][0]
-            if len(data) > CHUNK or args.endless_incr or args.claim:
+            if len(data) > CHUNK or (bad and (args.endless_incr or args.claim)):
                 requestor.change_attributes(event_mask=X.PropertyChangeMask)
-                requestor.change_property(prop, incr, 32, [args.claim or len(data)])
-                transfers[(requestor.id, prop)] = [requestor, request.target, data, 0]
+                requestor.change_property(prop, incr, 32, [(args.claim if bad else 0) or len(data)])
+                transfers[(requestor.id, prop)] = [requestor, request.target, data, 0, bad]
                 watched.append([time.monotonic(), 0])
             else:
                 requestor.change_property(prop, request.target, 8, data)
@@ -97,14 +104,14 @@ def main():
         key = (ev.window.id, ev.atom)
         if ev.state != X.PropertyDelete or key not in transfers:
             return
-        requestor, target, data, offset = transfers[key]
-        if args.die_mid_incr and offset >= len(data) // 3:
+        requestor, target, data, offset, bad = transfers[key]
+        if args.die_mid_incr and bad and offset >= len(data) // 3:
             d.flush()
             os._exit(0)
-        if args.stall_mid_incr and offset >= len(data) // 3:
+        if args.stall_mid_incr and bad and offset >= len(data) // 3:
             return
         watched[-1] = [time.monotonic(), offset]
-        chunk = filler if args.endless_incr else data[offset:offset + CHUNK]
+        chunk = filler if args.endless_incr and bad else data[offset:offset + CHUNK]
         requestor.change_property(ev.atom, target, 8, chunk)
         if chunk:
             transfers[key][3] = offset + len(chunk)

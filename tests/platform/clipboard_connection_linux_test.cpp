@@ -90,7 +90,8 @@ public:
     }
     // The first text delivered from now on that is not empty, or "" after
     // `limit`.
-    std::string NextText(std::chrono::milliseconds limit = 10s)
+    std::string NextText(std::chrono::milliseconds limit = 10s) { return NextTextCopy(limit).text; }
+    ClipSnapshot NextTextCopy(std::chrono::milliseconds limit = 10s)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         auto found = [&] {
@@ -101,7 +102,7 @@ public:
         };
         if (!m_changed.wait_for(lock, limit, found))
             return {};
-        return m_snapshots[m_seen++].text;
+        return m_snapshots[m_seen++];
     }
 
 private:
@@ -133,6 +134,30 @@ std::filesystem::path WriteTemporary(const std::string& name, const std::string&
                                  ("quillory-reader-" + std::to_string(::getpid()) + "-" + name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
+}
+
+// The targets of a copy and the forms named, as one string each, for
+// comparing what was read with what was given.
+std::vector<std::string> FormsOf(const ClipSnapshot& snapshot)
+{
+    std::vector<std::string> forms;
+    for (const ClipForm& form : snapshot.forms)
+        forms.push_back(form.target + "=" + *form.bytes);
+    return forms;
+}
+
+std::string Output(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r"))
+    {
+        char buffer[4096];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, got);
+        ::pclose(pipe);
+    }
+    return out;
 }
 
 Child XOwner(std::vector<std::string> args)
@@ -180,8 +205,31 @@ TEST(XConnection, ReadsTextsWholeSmallOrThroughIncrAndNoHungOrDyingOwnerHoldsUpT
         EXPECT_LT(Clock::now() - start, AtOnce());
         EXPECT_EQ(delivered.NextText(500ms), "");
     }
-    connection->Stop();
     std::filesystem::remove(largeFile);
+
+    // A rich copy keeps its other forms, in the owner's order, and gives
+    // them back byte for byte; an owner that answers the first and then
+    // stops answering leaves the copy with what came, within a few seconds.
+    {
+        Child owner = XOwner({"--only", "text/richtext", "--never-answer", "UTF8_STRING=text:rich",
+                              "text/html=text:<b>rich</b>", "TIMESTAMP=text:0", "text/rtf=text:{\\rtf1 rich}",
+                              "text/plain=text:rich\r\n", "text/richtext=text:never", "text/x-later=text:x"});
+        ASSERT_EQ(owner.Line(), "ready");
+        const Clock::time_point start = Clock::now();
+        ClipSnapshot copy = delivered.NextTextCopy();
+        EXPECT_LT(Clock::now() - start, AtOnce() + 4s);
+        EXPECT_EQ(copy.text, "rich");
+        EXPECT_EQ(FormsOf(copy), (std::vector<std::string>{"text/html=<b>rich</b>", "text/rtf={\\rtf1 rich}",
+                                                           "text/plain=rich\r\n"}));
+        auto forms = std::make_shared<const ClipForms>(std::move(copy.forms));
+        ASSERT_TRUE(connection->PutText(MakeSharedText(copy.text), forms));
+        const std::string targets = Output("xclip -selection clipboard -t TARGETS -o");
+        EXPECT_LT(targets.find("text/html"), targets.find("text/plain\n"));
+        EXPECT_LT(targets.find("text/rtf"), targets.find("UTF8_STRING"));
+        EXPECT_EQ(Output("xclip -selection clipboard -t text/html -o"), "<b>rich</b>");
+        EXPECT_EQ(Output("xclip -selection clipboard -t text/plain -o"), "rich\r\n");
+    }
+    connection->Stop();
 }
 
 TEST(WaylandConnection, ReadsTextsWholeAndNoOwnerThatNeverWritesHoldsUpTheNext)
@@ -198,11 +246,15 @@ TEST(WaylandConnection, ReadsTextsWholeAndNoOwnerThatNeverWritesHoldsUpTheNext)
     Delivered delivered;
     std::unique_ptr<ClipboardConnection> connection = OpenWaylandConnection(delivered.Sink());
     ASSERT_TRUE(connection);
-    auto owner = [&](std::vector<std::string> args, const std::string& bytes) {
-        const std::filesystem::path path = runtime + "/offer" + std::to_string(bytes.size());
+    int offers = 0;
+    auto offer = [&](const std::string& mime, const std::string& bytes) {
+        const std::filesystem::path path = runtime + "/offer" + std::to_string(++offers);
         std::ofstream(path, std::ios::binary) << bytes;
+        return mime + "=" + path.string();
+    };
+    auto owner = [&](std::vector<std::string> args, const std::string& bytes) {
         args.insert(args.begin(), QUILLORY_WAYLAND_OWNER);
-        args.push_back("text/plain;charset=utf-8=" + path.string());
+        args.push_back(offer("text/plain;charset=utf-8", bytes));
         return Child(std::move(args));
     };
     {
@@ -226,6 +278,25 @@ TEST(WaylandConnection, ReadsTextsWholeAndNoOwnerThatNeverWritesHoldsUpTheNext)
         const Clock::time_point start = Clock::now();
         EXPECT_EQ(delivered.NextText(), "after the silent one");
         EXPECT_LT(Clock::now() - start, AtOnce());
+    }
+    {
+        // The copy's other forms, in the owner's order, given back as they
+        // came, read with wl-clipboard where it is installed.
+        Child rich = owner({offer("text/html", "<i>rich</i>"), offer("image/png", "not asked"),
+                            offer("application/rtf", "{\\rtf1 rich}")},
+                           "rich");
+        ASSERT_EQ(rich.Line(), "ready");
+        ClipSnapshot copy = delivered.NextTextCopy();
+        EXPECT_EQ(copy.text, "rich");
+        EXPECT_EQ(FormsOf(copy), (std::vector<std::string>{"text/html=<i>rich</i>", "application/rtf={\\rtf1 rich}"}));
+        auto forms = std::make_shared<const ClipForms>(std::move(copy.forms));
+        ASSERT_TRUE(connection->PutText(MakeSharedText(copy.text), forms));
+        if (std::filesystem::exists("/usr/bin/wl-paste"))
+        {
+            EXPECT_EQ(Output("wl-paste --no-newline -t text/html"), "<i>rich</i>");
+            EXPECT_EQ(Output("wl-paste --no-newline -t application/rtf"), "{\\rtf1 rich}");
+            EXPECT_EQ(Output("wl-paste --no-newline -t text/plain"), "rich");
+        }
     }
     connection->Stop();
     ::unsetenv("WAYLAND_DISPLAY");

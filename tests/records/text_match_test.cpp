@@ -11,8 +11,8 @@ std::vector<std::string> Matches(const std::vector<const char*>& texts, const ch
     for (const char* text : texts)
         records.push_back(MakeSharedText(text));
     std::vector<std::string> found;
-    for (const SharedText& record : FindMatches(records, pattern))
-        found.push_back(*record);
+    for (const TextRecord& record : FindMatches(records, pattern))
+        found.push_back(*record.text);
     return found;
 }
 

@@ -113,7 +113,7 @@ TEST_F(TextPageTest, CopiesThePreviewAsEditedButKeepsTheRecord)
     Click(m_page, TextPage::ID_NEXT);
     Click(m_page, TextPage::ID_PREVIOUS);
     EXPECT_EQ(m_preview->GetValue(), wxString::FromUTF8("two \xE2\x82\xAC"));
-    EXPECT_EQ(*m_page->Texts()[1], "two \xE2\x82\xAC");
+    EXPECT_EQ(*m_page->Texts()[1].text, "two \xE2\x82\xAC");
 }
 
 TEST_F(TextPageTest, CopyBeforeAnyRecordIsShownPutsTheEmptyPreview)
