@@ -112,6 +112,44 @@ class CopyBack(QuilloryTest):
         self.assertNotIn("STRING", get_clipboard("TARGETS").decode().split())
         self.assertEqual(get_clipboard("UTF8_STRING"), "\u65e5\u672c".encode())
 
+    def test_a_rich_copy_comes_back_whole_and_an_edited_one_as_its_text(self):
+        q = self.q.start()
+        html = "<meta charset=utf-8><b>bold</b> and <a href=x>a link</a>"
+        owner = start_owner("text/html=text:" + html, "UTF8_STRING=text:bold and a link",
+                            "text/rtf=text:{\\rtf1 {\\b bold} and a link}", "text/plain=text:bold and a link\r\n",
+                            "application/x-office-internal-id-1234=text:1234", "image/png=text:not an image")
+        q.wait_label("You currently have 1 items of text saved from the clipboard")
+        q.press("Next >>")
+        q.press("Copy to Clipboard")
+        wait_until(lambda: b"TIMESTAMP" in get_clipboard("TARGETS"), what="Quillory owning the clipboard")
+        owner.wait(timeout=10)  # it lost the clipboard
+        targets = get_clipboard("TARGETS").decode().split()
+        content = [t for t in targets if t not in ("TARGETS", "MULTIPLE", "TIMESTAMP")]
+        self.assertEqual(content[:3], ["text/html", "text/rtf", "text/plain"])
+        self.assertNotIn("image/png", targets)
+        self.assertNotIn("application/x-office-internal-id-1234", targets)
+        self.assertEqual(get_clipboard("text/html"), html.encode())
+        self.assertEqual(get_clipboard("text/rtf"), b"{\\rtf1 {\\b bold} and a link}")
+        self.assertEqual(get_clipboard("text/plain"), b"bold and a link\r\n")
+        self.assertEqual(get_clipboard("UTF8_STRING"), b"bold and a link")
+
+        # The results window's copy button does what the page's does.
+        set_clipboard("plain")
+        q.wait_label("You currently have 2 items of text saved from the clipboard")
+        q.text_boxes()[1].queryEditableText().setTextContents("bold")
+        q.click_button("Search")
+        results = wait_until(lambda: q.find_all("frame", "Search Results", root=q.app), what="the results")[0]
+        wait_until(lambda: q.text_of(q.find("text", root=results)) == "bold and a link", what="the match")
+        q.find("push button", "Copy to Clipboard", root=results).queryAction().doAction(0)
+        wait_until(lambda: b"text/html" in get_clipboard("TARGETS"), what="the result's copy")
+        self.assertEqual(get_clipboard("text/html"), html.encode())
+
+        # An edited preview no longer says what the other forms say.
+        q.text_boxes()[0].queryEditableText().setTextContents("bold and a link, edited")
+        q.press("Copy to Clipboard")
+        wait_until(lambda: get_clipboard("UTF8_STRING") == b"bold and a link, edited", what="the edited copy")
+        self.assertNotIn("text/html", get_clipboard("TARGETS").decode().split())
+
     def test_copy_with_nothing_shown_puts_an_empty_text(self):
         q = self.q.start()
         set_clipboard("kept")
