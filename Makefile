@@ -14,10 +14,12 @@ PACKAGES := cmake g++ make pkg-config libwxgtk3.2-dev libgtk-3-dev libgtest-dev 
 # of its own.
 TEST_PACKAGES := pcmanfm thunar mousepad ristretto desktop-file-utils appstream dpkg-dev locales
 # The Wayland compositors the tests run headless sessions of (wlroots', KDE's,
-# GNOME's), with XWayland and
-# wl-clipboard; without their recommendations, which bring desktop portals
-# that outlive the tests.
+# GNOME's), with XWayland and wl-clipboard; and the programs rich copies are
+# made in, a word processor and a browser. Without their recommendations,
+# to keep the set-up small: the tests pass with them too (the desktop
+# portals they bring are ended with each test).
 WAYLAND_TEST_PACKAGES := sway kwin-wayland mutter xwayland wl-clipboard
+RICH_TEST_PACKAGES := libreoffice-writer libreoffice-gtk3 firefox-esr
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
@@ -78,7 +80,8 @@ test: test-plain test-asan test-tsan test-windows
 
 test-deps: deps
 	@$(MAKE) --no-print-directory install-missing WANTED="$(TEST_PACKAGES)"
-	@$(MAKE) --no-print-directory install-missing WANTED="$(WAYLAND_TEST_PACKAGES)" APT_OPTIONS=--no-install-recommends
+	@$(MAKE) --no-print-directory install-missing WANTED="$(WAYLAND_TEST_PACKAGES) $(RICH_TEST_PACKAGES)" \
+	  APT_OPTIONS=--no-install-recommends
 
 # The fast gate: the unit, thread and window tests of the plain build, on a
 # display of their own, and the clipboard connections against real servers;

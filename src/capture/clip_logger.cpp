@@ -3,6 +3,7 @@
 #include "capture/capture_sink.h"
 #include "records/file_record.h"
 
+#include <algorithm>
 #include <utility>
 
 ClipLogger::ClipLogger(CaptureSink* sink, StoredCopies* store) : m_store(store), m_sink(sink) {}
@@ -74,8 +75,8 @@ void ClipLogger::PollText(std::string text, ClipForms forms, ChangeTime changedA
 
 SharedForms ClipLogger::ShareForms(ClipForms forms, const SharedText& text)
 {
-    if (forms.empty())
-        return nullptr;
+    if (std::none_of(forms.begin(), forms.end(), [](const ClipForm& form) { return form.bytes != nullptr; }))
+        return nullptr;  // nothing beside what the copy is recorded by
     // A form that is the text itself (its owner's UTF-8 under another
     // name) is held once.
     for (ClipForm& form : forms)

@@ -26,8 +26,16 @@ void PutOwnersFormsFirst(ClipOffer& offer, const SharedForms& forms)
     std::vector<ClipOffer::Form> made = std::move(offer.forms);
     offer.forms.clear();
     for (const ClipForm& form : *forms)
-        if (form.bytes && !offer.Find(form.target))
+    {
+        if (offer.Find(form.target))
+            continue;
+        if (form.bytes)
             offer.forms.push_back({form.target, form.type, form.bytes, *form.bytes});
+        else
+            for (ClipOffer::Form& own : made)
+                if (own.target == form.target)
+                    offer.forms.push_back(own);  // the record's own form, in its owner's place
+    }
     for (ClipOffer::Form& form : made)
         if (!offer.Find(form.target))
             offer.forms.push_back(std::move(form));

@@ -19,10 +19,11 @@ inline SharedText MakeSharedText(std::string text)
     return std::make_shared<const std::string>(std::move(text));
 }
 
-// One form of a copy beside the one it is recorded by, as its owner
-// delivered it: the owner's name for it, the type its answer was labelled
-// with on X (empty when that is the name itself), and its bytes exactly.
-// Forms of one copy with the same bytes share them.
+// One form of a copy, as its owner delivered it: the owner's name for it,
+// the type its answer was labelled with on X (empty when that is the name
+// itself), and its bytes exactly; null bytes for the form the copy is
+// recorded by, which is served from the record. Forms of one copy with the
+// same bytes share them.
 struct ClipForm
 {
     std::string target;

@@ -101,7 +101,16 @@ bool KeepsForm(std::string_view target)
     for (std::string_view image : {"image/", "bitmap", "metafile", "-emf", "-wmf", "x-qt-image"})
         if (ContainsNoCase(target, image))
             return false;
-    return !ContainsNoCase(target, "internal-id");
+    if (ContainsNoCase(target, "internal-id"))
+        return false;
+    // An icon under any type's name (a browser offers its image as
+    // text/ico and application/ico too).
+    std::string_view subtype = target.substr(target.find('/') == std::string_view::npos ? 0 : target.find('/') + 1);
+    subtype = subtype.substr(0, subtype.find(';'));
+    for (std::string_view icon : {"ico", "icon", "x-icon", "x-ico"})
+        if (subtype.size() == icon.size() && ContainsNoCase(subtype, icon))
+            return false;
+    return true;
 }
 
 std::size_t TransferLimit(const ReadPlan& plan, std::string_view target)

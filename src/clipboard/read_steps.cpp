@@ -55,11 +55,13 @@ void ReadSteps::Gather(ClipSnapshot snapshot, const std::string& recordedTarget)
 {
     m_snapshot = std::move(snapshot);
     m_step = Step::Forms;
+    m_recordedTarget = recordedTarget;
     for (const std::string& target : m_offered)
     {
         if (m_formsToRead.size() == kMaxForms)
             break;
-        if (target != recordedTarget && KeepsForm(target) &&
+        // The form the copy is recorded by keeps its place among the rest.
+        if ((target == recordedTarget || KeepsForm(target)) &&
             std::find(m_formsToRead.begin(), m_formsToRead.end(), target) == m_formsToRead.end())
             m_formsToRead.push_back(target);
     }
@@ -68,10 +70,17 @@ void ReadSteps::Gather(ClipSnapshot snapshot, const std::string& recordedTarget)
 
 void ReadSteps::AskForNextForm()
 {
-    if (m_nextForm < m_formsToRead.size() && m_formBytes < kFormsTransferLimit)
-        m_next = m_formsToRead[m_nextForm++];
-    else
-        m_next.clear();  // done: the snapshot is whole
+    m_next.clear();  // done once none is left: the snapshot is whole
+    while (m_nextForm < m_formsToRead.size() && m_formBytes < kFormsTransferLimit)
+    {
+        const std::string& target = m_formsToRead[m_nextForm++];
+        if (target != m_recordedTarget)
+        {
+            m_next = target;
+            return;
+        }
+        m_snapshot.forms.push_back({target, {}, nullptr});  // served from the record
+    }
 }
 
 void ReadSteps::EndWithWhatCame()
@@ -137,7 +146,8 @@ void ReadSteps::Answer(std::optional<std::string> bytes, std::string_view type)
         if (bytes)
         {
             ClipForms& forms = m_snapshot.forms;
-            auto same = std::find_if(forms.begin(), forms.end(), [&](const ClipForm& f) { return *f.bytes == *bytes; });
+            auto same = std::find_if(forms.begin(), forms.end(),
+                                     [&](const ClipForm& f) { return f.bytes && *f.bytes == *bytes; });
             m_formBytes += same == forms.end() ? bytes->size() : 0;
             SharedText shared = same == forms.end() ? MakeSharedText(std::move(*bytes)) : same->bytes;
             std::string label = type == m_next ? std::string() : std::string(type);

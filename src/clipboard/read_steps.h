@@ -64,6 +64,7 @@ private:
     std::vector<std::string> m_offered;
     std::vector<std::string> m_formsToRead;  // the rest, in the owner's order
     std::size_t m_nextForm = 0;
+    std::string m_recordedTarget;
     std::size_t m_formBytes = 0;  // of the forms kept so far
     std::string m_hostName;
     ConvertCompoundText m_convert;

@@ -86,14 +86,17 @@ TEST(ClipOfferTest, ACopysOtherFormsComeFirstAndTheOwnersOwnBytesWin)
 {
     auto html = MakeSharedText("<b>one</b>");
     auto crlf = MakeSharedText("one\r\n");
-    auto forms = std::make_shared<const ClipForms>(
-        ClipForms{{"text/html", "", html}, {"text/plain", "", crlf}, {"text/x-moz-url-priv", "", html}});
+    auto forms = std::make_shared<const ClipForms>(ClipForms{{"text/html", "", html},
+                                                             {"UTF8_STRING", "", nullptr},
+                                                             {"text/plain", "", crlf},
+                                                             {"text/x-moz-url-priv", "", html}});
     ClipOffer offer = OfferText(MakeSharedText("one\n"), forms);
-    EXPECT_EQ(Targets(offer), (std::vector<std::string>{"text/html", "text/plain", "text/x-moz-url-priv", "UTF8_STRING",
+    EXPECT_EQ(Targets(offer), (std::vector<std::string>{"text/html", "UTF8_STRING", "text/plain", "text/x-moz-url-priv",
                                                         "text/plain;charset=utf-8", "TEXT", "STRING"}));
+    EXPECT_EQ(offer.Find("UTF8_STRING")->bytes, "one\n");
     EXPECT_EQ(offer.Find("text/plain")->bytes, "one\r\n");
     EXPECT_EQ(offer.Find("text/html")->bytes.data(), html->data());  // shared, not copied
-    EXPECT_EQ(offer.self().forms.size(), 3u);
+    EXPECT_EQ(offer.self().forms.size(), 4u);
 
     ClipOffer image = OfferPng(std::make_shared<const Bytes>(Bytes{0x89, 'P'}), forms);
     EXPECT_EQ(Targets(image).back(), "image/png");

@@ -113,12 +113,14 @@ TEST(ReadStepsTest, AFormsOtherFormsAreReadInTheOwnersOrderWithinTheirBounds)
                                                "text/richtext", "text/plain"}));
     ClipSnapshot snapshot = steps.TakeSnapshot();
     EXPECT_EQ(snapshot.text, "bold text");
-    ASSERT_EQ(snapshot.forms.size(), 4u);
+    ASSERT_EQ(snapshot.forms.size(), 5u);
     EXPECT_EQ(snapshot.forms[0].target, "text/html");
     EXPECT_EQ(*snapshot.forms[0].bytes, "<text/html>");
     EXPECT_EQ(snapshot.forms[0].type, "");  // labelled as asked
-    EXPECT_EQ(snapshot.forms[1].type, "ATOM_LABEL");
-    EXPECT_EQ(snapshot.forms[2].target, "text/richtext");
+    EXPECT_EQ(snapshot.forms[1].target, "UTF8_STRING");  // in its place, served from the record
+    EXPECT_FALSE(snapshot.forms[1].bytes);
+    EXPECT_EQ(snapshot.forms[2].type, "ATOM_LABEL");
+    EXPECT_EQ(snapshot.forms[3].target, "text/richtext");
 
     // Two forms of the same bytes hold them once; a copy that must end now
     // keeps the forms that came.
@@ -130,16 +132,17 @@ TEST(ReadStepsTest, AFormsOtherFormsAreReadInTheOwnersOrderWithinTheirBounds)
     same.EndWithWhatCame();
     ASSERT_TRUE(same.Done());
     snapshot = same.TakeSnapshot();
-    ASSERT_EQ(snapshot.forms.size(), 2u);
-    EXPECT_EQ(snapshot.forms[0].bytes, snapshot.forms[1].bytes);
+    ASSERT_EQ(snapshot.forms.size(), 3u);
+    EXPECT_EQ(snapshot.forms[1].bytes, snapshot.forms[2].bytes);
 
     // An image keeps its owner's html, never its conversions to other types.
-    ReadSteps image({"image/png", "image/jpeg", "image/bmp", "text/html", "image/x-ico"}, "host");
+    ReadSteps image({"image/png", "image/jpeg", "image/bmp", "text/html", "image/x-ico", "text/ico", "application/ico"},
+                    "host");
     image.Answer(std::string("\x89PNG"), "image/png");
     EXPECT_EQ(image.Next(), "text/html");
     image.Answer(std::string("<img src=x>"), "text/html");
     EXPECT_TRUE(image.Done());
-    EXPECT_EQ(image.TakeSnapshot().forms.size(), 1u);
+    EXPECT_EQ(image.TakeSnapshot().forms.size(), 2u);
 
     // Files keep none; nor does a text its owner marked secret.
     ReadSteps files({"text/uri-list", "text/html", "UTF8_STRING"}, "host");
@@ -160,7 +163,7 @@ TEST(ReadStepsTest, TheFormsOfOneCopyStopAtTheirCountAndTheirTotal)
     size_t asked = 0;
     for (; !small.Done(); ++asked)
         small.Answer(std::to_string(asked), small.Next());
-    EXPECT_EQ(asked, kMaxForms);
+    EXPECT_EQ(asked + 1, kMaxForms);  // the form it is recorded by among them
 
     // Forms at the bound of one fill the bound of all.
     ReadSteps large(many, "host");

@@ -125,7 +125,7 @@ class CopyBack(QuilloryTest):
         owner.wait(timeout=10)  # it lost the clipboard
         targets = get_clipboard("TARGETS").decode().split()
         content = [t for t in targets if t not in ("TARGETS", "MULTIPLE", "TIMESTAMP")]
-        self.assertEqual(content[:3], ["text/html", "text/rtf", "text/plain"])
+        self.assertEqual(content[:4], ["text/html", "UTF8_STRING", "text/rtf", "text/plain"])
         self.assertNotIn("image/png", targets)
         self.assertNotIn("application/x-office-internal-id-1234", targets)
         self.assertEqual(get_clipboard("text/html"), html.encode())

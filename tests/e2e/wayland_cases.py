@@ -105,6 +105,23 @@ class WaylandCases(QuilloryTest):
         q.wait_label("You currently have 2 items of text saved from the clipboard", timeout=2)
         self.assertEqual(self.saved(), [b"before", b"after"])
 
+        # A native program's rich copy comes back whole, byte for byte.
+        rich = {"text/html": b"<b>rich</b> \xe2\x82\xac", "text/plain;charset=utf-8": b"rich \xe2\x82\xac",
+                "application/rtf": b"{\\rtf1 {\\b rich}}", "image/png": b"a rendering, not asked for"}
+        owner = self.session.owner(helper, rich)
+        self.addCleanup(owner.kill)
+        q.wait_label("You currently have 3 items of text saved from the clipboard")
+        self.session.copy(b"something else")
+        q.wait_label("You currently have 4 items of text saved from the clipboard")
+        q.show_record(3, "Text")
+        q.press("Copy to Clipboard")
+        wait_until(lambda: "text/html" in self.session.offered(), what="Quillory's copy")
+        offered = self.session.offered()
+        self.assertNotIn("image/png", offered)
+        self.assertLess(offered.index("text/html"), offered.index("UTF8_STRING"))
+        for mime in ("text/html", "text/plain;charset=utf-8", "application/rtf"):
+            self.assertEqual(self.session.paste(mime), rich[mime], mime)
+
     def test_sigterm_and_closing_with_work_in_flight(self):
         # Closing as Alt+F4 does is asked of the compositor, where it can be
         # from outside.
