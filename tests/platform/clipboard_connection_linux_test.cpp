@@ -2,8 +2,9 @@
 // here: the display the tests run on (Xvfb in `make check`) with the tests'
 // X owner, and the project's own data-control server with its Wayland
 // owner. What an end-to-end test would find only through the whole program,
-// fast: whole reads, INCR, and owners that hang or die mid-transfer holding
-// up no later copy.
+// fast: whole reads, INCR, every form of a copy read and given back within
+// its bounds, and owners that hang or die mid-transfer holding up no later
+// copy.
 
 #include "platform/clipboard_connection_wayland.h"
 #include "platform/clipboard_connection_x11.h"
@@ -168,7 +169,7 @@ Child XOwner(std::vector<std::string> args)
 
 }  // namespace
 
-TEST(XConnection, ReadsTextsWholeSmallOrThroughIncrAndNoHungOrDyingOwnerHoldsUpTheNext)
+TEST(XConnection, ReadsCopiesWholeWithEveryFormWithinBoundsAndNoHungOrDyingOwnerHoldsUpTheNext)
 {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "no X display";
@@ -229,11 +230,23 @@ TEST(XConnection, ReadsTextsWholeSmallOrThroughIncrAndNoHungOrDyingOwnerHoldsUpT
         EXPECT_LT(targets.find("text/html"), targets.find("text/plain\n"));
         EXPECT_EQ(Output("xclip -selection clipboard -t text/html -o"), "<b>rich</b>");
         EXPECT_EQ(Output("xclip -selection clipboard -t text/plain -o"), "rich\r\n");
+        // Its own copy is heard as any other program's, with every form.
+        EXPECT_EQ(delivered.NextTextCopy().forms.size(), 4u);
+    }
+    // A form sent for ever is left out at its bound (or its time), and the
+    // copy kept with the rest.
+    {
+        Child owner = XOwner({"--only", "text/html", "--endless-incr", "UTF8_STRING=text:endless beside",
+                              "text/html=text:<p>", "text/rtf=text:{\\rtf1 kept}"});
+        ASSERT_EQ(owner.Line(), "ready");
+        ClipSnapshot copy = delivered.NextTextCopy(AtOnce() + 10s);
+        EXPECT_EQ(copy.text, "endless beside");
+        EXPECT_EQ(FormsOf(copy), (std::vector<std::string>{"UTF8_STRING=(the record)", "text/rtf={\\rtf1 kept}"}));
     }
     connection->Stop();
 }
 
-TEST(WaylandConnection, ReadsTextsWholeAndNoOwnerThatNeverWritesHoldsUpTheNext)
+TEST(WaylandConnection, ReadsCopiesWholeWithEveryFormAndNoOwnerThatNeverWritesHoldsUpTheNext)
 {
     char folder[] = "/tmp/quillory-reader-XXXXXX";
     ASSERT_TRUE(::mkdtemp(folder));
