@@ -380,6 +380,55 @@ def bench_wayland_latency():
         "X path (Xvfb, xclip), same run: p50 %.2f ms, p99 %.2f ms" % (percentile(x, 50), percentile(x, 99)))
 
 
+def bench_rich_copy():
+    """A copy as an office program or a browser gives it (html, rich text and
+    a document beside the text) against a plain text, in the same run: the
+    change-to-record time by the program's own clock, and its CPU per copy."""
+    copies = 100
+    html = os.path.join(WORK, "rich.html")
+    rtf = os.path.join(WORK, "rich.rtf")
+    document = os.path.join(WORK, "rich.odt")
+    with open(html, "w") as f:
+        f.write("<meta charset=utf-8><p>" + "<b>bold</b> <i>italic</i> <a href=x>a link</a> " * 80 + "</p>")
+    with open(rtf, "w") as f:
+        f.write("{\\rtf1\\ansi " + "{\\b bold} {\\i italic} " * 160 + "}")
+    with open(document, "wb") as f:
+        f.write(b"PK\x03\x04" + os.urandom(16 * 1024))  # a document as a zip: a few kilobytes that do not compress
+    text = "x" * 1000
+
+    def measure(offers):
+        os.environ["QUILLORY_TIMING_LOG"] = "timing.log"
+        q = program()
+        owners = []
+        try:
+            start_cpu = cpu_seconds(q.process.pid)
+            for i in range(1, copies + 1):
+                owners.append(e.start_helper("clip_owner.py", "UTF8_STRING=text:%s %d" % (text, i), *offers))
+                e.wait_until(lambda: q.count("Text") == i, what="copy %d" % i)
+                if len(owners) > 2:
+                    owners.pop(0).wait(timeout=10)  # it lost the clipboard
+            cpu = (cpu_seconds(q.process.pid) - start_cpu) / copies
+            with open(os.path.join(q.dir, "timing.log")) as f:
+                times = [int(line.split()[1]) / 1000.0 for line in f if line.startswith("text ")]
+            return times, cpu
+        finally:
+            for owner in owners:
+                owner.kill()
+                owner.wait()
+            q.close()
+            del os.environ["QUILLORY_TIMING_LOG"]
+
+    plain, plain_cpu = measure([])
+    rich, rich_cpu = measure(["text/html=file:" + html, "text/rtf=file:" + rtf,
+                              "application/x-openoffice-embed-source-xml=file:" + document,
+                              "text/plain=text:" + text])
+    row("rich copy (1 KB text with 4 KB html, 4 KB rtf, 16 KB document), %d copies, program's own clock" % copies,
+        "p50 %.2f ms, p99 %.2f ms; CPU %.2f ms a copy" % (percentile(rich, 50), percentile(rich, 99),
+                                                          1000 * rich_cpu),
+        "plain 1 KB text, same run: p50 %.2f ms, p99 %.2f ms; CPU %.2f ms a copy" % (
+            percentile(plain, 50), percentile(plain, 99), 1000 * plain_cpu), "within 2x")
+
+
 def bench_peer():
     peer_table.append(peer_bench.run(BUILD, int(os.environ.get("PEER_REPETITIONS", "3"))))
 
@@ -390,7 +439,8 @@ def bench_day():
 
 def main():
     only = sys.argv[3:]  # names of benchmarks to run, all by default
-    for bench in (bench_idle_and_latency, bench_missed, bench_hostile_x, bench_wayland_latency, bench_file_burst, bench_search, bench_copy, bench_save, bench_memory,
+    for bench in (bench_idle_and_latency, bench_missed, bench_hostile_x, bench_wayland_latency, bench_rich_copy,
+                  bench_file_burst, bench_search, bench_copy, bench_save, bench_memory,
                   bench_startup, bench_peer, bench_day):
         if only and bench.__name__ not in only:
             continue

@@ -78,10 +78,21 @@ SharedForms ClipLogger::ShareForms(ClipForms forms, const SharedText& text)
     if (std::none_of(forms.begin(), forms.end(), [](const ClipForm& form) { return form.bytes != nullptr; }))
         return nullptr;  // nothing beside what the copy is recorded by
     // A form that is the text itself (its owner's UTF-8 under another
-    // name) is held once.
+    // name) is held once; a copy whose every form is its text (as a plain
+    // editor's is) keeps none, and is given back in the forms made for it,
+    // which are those same bytes (all of them only for a text without CR:
+    // one with CR is made without the text/plain forms, which its owner
+    // offered).
+    bool onlyTheText = true;
     for (ClipForm& form : forms)
+    {
         if (text && form.bytes && form.bytes->size() == text->size() && *form.bytes == *text)
             form.bytes = text;
+        else if (form.bytes)
+            onlyTheText = false;
+    }
+    if (onlyTheText && text && text->find('\r') == std::string::npos)
+        return nullptr;
     return std::make_shared<const ClipForms>(std::move(forms));
 }
 

@@ -76,6 +76,29 @@ TEST(TextCapture, TheLastTextAndItsRecordShareOneCopy)
     EXPECT_EQ(records[0].use_count(), 3);  // the sink's, this copy of it, and the logger's last text
 }
 
+// A form that is the text itself shares the record's bytes; a copy whose
+// forms are all its text keeps none, unless its owner's text/plain forms
+// are ones the program would not make (a text with CR).
+TEST(TextCapture, FormsThatAreTheTextShareItAndOnlyOthersAreKept)
+{
+    RecordingSink sink;
+    StoredCopies store("/nonexistent/copied-files");
+    ClipLogger logger(&sink, &store);
+    auto poll = [&](const std::string& text, ClipForms forms) {
+        ClipSnapshot snapshot = ClipSnapshot::OfText(text);
+        snapshot.forms = std::move(forms);
+        logger.Poll(std::move(snapshot));
+        return sink.TextForms().back();
+    };
+    EXPECT_FALSE(poll("plain", {{"UTF8_STRING", "", nullptr}, {"text/plain", "", MakeSharedText("plain")}}));
+    EXPECT_TRUE(poll("with\r\nCR", {{"text/plain", "", MakeSharedText("with\r\nCR")}}));
+    SharedForms rich = poll("rich", {{"text/html", "", MakeSharedText("<b>rich</b>")},
+                                     {"text/plain;charset=utf-8", "", MakeSharedText("rich")}});
+    ASSERT_TRUE(rich);
+    EXPECT_EQ(rich->at(1).bytes, sink.TextRecords().back());  // one copy of the text
+    EXPECT_EQ(*rich->at(0).bytes, "<b>rich</b>");
+}
+
 TEST(ClipLoggerThread, HandsRecordsOverInOrderAndStopsWhenAsked)
 {
     RecordingSink sink;

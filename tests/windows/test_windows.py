@@ -310,6 +310,29 @@ class WindowsProgram(unittest.TestCase):
         wait_until(lambda: any(p.read_bytes() == text for p in manual.rglob("*.txt")), timeout=10, what="the later text")
 
 
+    def test_a_rich_copy_comes_back_with_its_html(self):
+        # An X program's html reaches Windows programs as "HTML Format"
+        # through the bridge; the record keeps it beside the text and puts it
+        # back, and the bridge hands it to X programs as text/html again.
+        self.start()
+        owner = subprocess.Popen([sys.executable, str(Path(__file__).parent.parent / "e2e" / "clip_owner.py"),
+                                  "UTF8_STRING=text:rich text", "text/html=text:<p><b>rich</b> text</p>"],
+                                 stdout=subprocess.PIPE)
+        self.owners.append(owner)
+        self.assertEqual(owner.stdout.readline().strip(), b"ready")
+        manual = self.folder / "manual-save"
+        def recorded():
+            self.keys("ctrl+t")
+            time.sleep(1.1)  # a save folder of its own second
+            return any(p.read_bytes() == b"rich text" for p in manual.rglob("*.txt"))
+        wait_until(recorded, timeout=30, what="the record")
+        self.owners.append(offer(b"plain", "UTF8_STRING"))
+        time.sleep(1 * SLOWDOWN)
+        self.copy_back("Text")
+        wait_until(lambda: b"text/html" in clipboard("TARGETS"), timeout=10, what="the record's html")
+        self.assertEqual(clipboard("UTF8_STRING"), b"rich text")
+        self.assertIn(b"<b>rich</b> text", clipboard("text/html"))
+
     def test_the_license_opens_from_the_about_menu(self):
         # As the program is handed out: the license beside the executable.
         (self.folder / "info").mkdir()
