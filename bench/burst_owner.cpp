@@ -4,8 +4,10 @@
 // it comes. Prints "ready" once it owns the clipboard, then "done <seconds>"
 // after the last change, which it holds until killed. With "report", it also
 // prints "read <seconds>" (CLOCK_MONOTONIC) whenever its text is asked for.
+// Each TARGET=FILE after it is offered beside the text with the file's bytes
+// (under 256 KiB: no INCR), as an office program offers its other forms.
 //
-//   burst_owner COUNT RATE [PREFIX [report]]
+//   burst_owner COUNT RATE [PREFIX [report|quiet [TARGET=FILE ...]]]
 
 #include "serve_loop.h"
 
@@ -17,7 +19,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,6 +34,7 @@ struct Owner
     Atom clipboard = 0, targets = 0, utf8 = 0;
     std::string text;
     bool report = false;
+    std::vector<std::pair<Atom, std::string>> forms;
 
     void Serve(const XSelectionRequestEvent& request)
     {
@@ -40,9 +47,11 @@ struct Owner
         Atom property = request.property != None ? request.property : request.target;
         if (request.target == targets)
         {
-            Atom offered[] = {targets, utf8};
+            std::vector<Atom> offered = {targets, utf8};
+            for (const auto& form : forms)
+                offered.push_back(form.first);
             XChangeProperty(display, request.requestor, property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<unsigned char*>(offered), 2);
+                            reinterpret_cast<unsigned char*>(offered.data()), static_cast<int>(offered.size()));
             reply.property = property;
         }
         else if (request.target == utf8)
@@ -57,7 +66,17 @@ struct Owner
             }
         }
         else
+        {
             reply.property = None;
+            for (const auto& form : forms)
+                if (request.target == form.first)
+                {
+                    XChangeProperty(display, request.requestor, property, form.first, 8, PropModeReplace,
+                                    reinterpret_cast<const unsigned char*>(form.second.data()),
+                                    static_cast<int>(form.second.size()));
+                    reply.property = property;
+                }
+        }
         XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
     }
 
@@ -102,6 +121,14 @@ int main(int argc, char** argv)
     owner.clipboard = XInternAtom(owner.display, "CLIPBOARD", False);
     owner.targets = XInternAtom(owner.display, "TARGETS", False);
     owner.utf8 = XInternAtom(owner.display, "UTF8_STRING", False);
+    for (int i = 5; i < argc; ++i)
+    {
+        std::string form = argv[i];
+        size_t equals = form.rfind('=');
+        std::ifstream file(form.substr(equals + 1), std::ios::binary);
+        owner.forms.emplace_back(XInternAtom(owner.display, form.substr(0, equals).c_str(), False),
+                                 std::string(std::istreambuf_iterator<char>(file), {}));
+    }
 
     owner.Take(prefix + "start");
     if (XGetSelectionOwner(owner.display, owner.clipboard) != owner.window)
