@@ -204,7 +204,9 @@ TEST(XConnection, ReadsCopiesWholeWithEveryFormWithinBoundsAndNoHungOrDyingOwner
         const Clock::time_point start = Clock::now();
         EXPECT_EQ(delivered.NextText(), "after them");
         EXPECT_LT(Clock::now() - start, AtOnce());
-        EXPECT_EQ(delivered.NextText(500ms), "");
+        // A change heard twice may be read twice; nothing else comes.
+        for (std::string more; !(more = delivered.NextText(500ms)).empty();)
+            EXPECT_EQ(more, "after them");
     }
     std::filesystem::remove(largeFile);
 
