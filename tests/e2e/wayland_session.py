@@ -46,14 +46,16 @@ class Session:
         its own, and Mutter drops that copy when the surface gets no focus
         (as a window maps at the same moment), while wl-copy still says it
         copied: a copy that is not on the clipboard is made again, or the
-        test stops there."""
+        test stops there. Only its bytes tell: the copy it should have
+        replaced offers the same type."""
         command = ["wl-copy"] + (["--type", mime] if mime else [])
+        target = mime or "text/plain"
         for _ in range(3):
             subprocess.run(command, env=self.env, input=data, check=True, timeout=10,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             try:
-                wait_until(lambda: (mime or "text/plain") in self.offered(), timeout=2, interval=0.02,
-                           what="wl-copy's copy on the clipboard")
+                wait_until(lambda: target in self.offered() and self.paste(target) == data, timeout=2,
+                           interval=0.02, what="wl-copy's copy on the clipboard")
                 return
             except AssertionError:
                 pass
