@@ -1,7 +1,9 @@
 """A heavy day of copying compressed into minutes, fed to Quillory and to
 CopyQ in the same run by the bench's own owner (bench/day_owner.cpp) at a
-steady pace: 10,000 distinct texts of 10 B to 5 MB, 300 images (full-HD
-and 4K PNG, full-HD JPEG), 1,000 lists of copied files. Memory after each
+steady pace: 10,000 distinct texts of 10 B to 5 MB, 1,000 rich copies (a
+text with html and CRLF text/plain beside it, as a browser gives it, or with
+rtf, html and a document zip, as an office program does), 300 images
+(full-HD and 4K PNG, full-HD JPEG), 1,000 lists of copied files. Memory after each
 part, then with everything loaded: "Next >>" on the text and image pages,
 a search over every text, Save Everything!, and the exit. Run by
 run_bench.py; alone:
@@ -30,6 +32,7 @@ from peer_bench import e  # noqa: E402
 
 SCALE = float(os.environ.get("QUILLORY_DAY_SCALE", "1"))
 TEXTS, LARGE_TEXTS = int(10000 * SCALE), max(1, int(10 * SCALE))
+RICH = int(1000 * SCALE)
 FULL_HD_PNGS, UHD_PNGS, JPEGS = int(100 * SCALE), int(20 * SCALE), int(180 * SCALE)
 FILE_RECORDS, FILE_BYTES = int(1000 * SCALE), int(2.9e9 * SCALE)
 NEEDLE = "needle-of-the-day"
@@ -49,10 +52,11 @@ class Day:
         self.folder = folder
         self.rng = random.Random(20261209)
         self.text_bytes = self.make_texts()
+        self.rich_bytes = self.make_rich()
         self.image_bytes = {}
         self.make_images()
         self.file_bytes = self.make_files()
-        self.content = self.text_bytes + sum(total for _, total in self.image_bytes.values())
+        self.content = self.text_bytes + self.rich_bytes + sum(total for _, total in self.image_bytes.values())
 
     def plan(self, name, items):
         path = os.path.join(self.folder, name + ".plan")
@@ -79,6 +83,43 @@ class Day:
             items.append(("text", path))
             total += len(text)
         self.texts_plan = self.plan("texts", items)
+        return total
+
+    def make_rich(self):
+        """What was delivered is the sum of a copy's distinct forms."""
+        folder = os.path.join(self.folder, "rich")
+        os.makedirs(folder)
+        items, total = [], 0
+        for n in range(RICH):
+            size = int(100 * 10 ** (2.7 * self.rng.random()))  # 100 B to 50 KB
+            words = base64.encodebytes(os.urandom(size * 3 // 4 + 3)).decode()[:size]
+            text = "%d rich %s" % (n, words)
+            escaped = text.replace("&", "&amp;").replace("<", "&lt;")
+            paragraphs = escaped.split("\n")
+            if n % 10 < 7:  # a browser's
+                forms = [("UTF8_STRING", text.encode()),
+                         ("text/html", ("<meta charset=\"utf-8\"><p>" + "</p><p><b>".join(paragraphs) +
+                                        "</b></p>").encode()),
+                         ("text/_moz_htmlcontext", b"<html><body><div class=\"content\">"),
+                         ("text/plain", text.replace("\n", "\r\n").encode())]
+            else:  # an office program's
+                rtf = "{\\rtf1\\ansi {\\b " + "}\\par\n{\\b ".join(paragraphs) + "}}"
+                forms = [("application/vnd.oasis.opendocument.text", os.urandom(6000 + size // 3)),
+                         ("text/rtf", rtf.encode()),
+                         ("text/html", ("<html><body><p>" + "</p><p>".join(paragraphs) + "</p>").encode()),
+                         ("UTF8_STRING", text.encode())]
+            lines = []
+            for k, (target, data) in enumerate(forms):
+                path = os.path.join(folder, "%d-%d" % (n, k))
+                with open(path, "wb") as f:
+                    f.write(data)
+                lines.append("%s %s\n" % (target, path))
+            total += sum(len(data) for data in {data for _, data in forms})  # the same bytes are held once
+            manifest = os.path.join(folder, "%d.forms" % n)
+            with open(manifest, "w") as f:
+                f.writelines(lines)
+            items.append(("forms", manifest))
+        self.rich_plan = self.plan("rich", items)
         return total
 
     def make_images(self):
@@ -240,6 +281,7 @@ def one_program(build, run, day, results):
         put("RSS at start (MB)", start_rss)
         put("PSS at start (MB)", start_pss)
         parts = [("texts", day.texts_plan, lambda: run.q.count("Text") if quillory else run.count()),
+                 ("rich copies", day.rich_plan, lambda: run.q.count("Text") if quillory else run.count()),
                  ("images", day.images_plan, lambda: run.q.count("Images") if quillory else run.count()),
                  ("file records", day.files_plan, lambda: run.q.count("Files") if quillory else run.count())]
         for what, plan, count in parts:
@@ -255,7 +297,7 @@ def one_program(build, run, day, results):
             put("RSS after the %s (MB)" % what, rss)
             put("PSS after the %s (MB)" % what, pss)
         put("RSS over start after the day (MB)", rss - start_rss)
-        put("RSS over start after the day, beside the bytes of texts and images fed (%)",
+        put("RSS over start after the day, beside the bytes of texts, rich copies and images fed (%)",
             100 * (rss - start_rss) * 2**20 / day.content)
         if MEMORY_ONLY:
             return
@@ -292,9 +334,9 @@ def table(results, day):
         lines.append("| %s | %s | %s | %s |" % (row, ours, theirs, ratio))
     content = day.content
     lines.append("")
-    lines.append("The day's content: %d texts, %.1f MB; %s; %d file records, %.2f GB of files "
-                 "(%.1f MB of texts and images in all)." % (
-                     TEXTS, day.text_bytes / 1e6,
+    lines.append("The day's content: %d texts, %.1f MB; %d rich copies, %.1f MB in all their forms; %s; "
+                 "%d file records, %.2f GB of files (%.1f MB of texts, rich copies and images in all)." % (
+                     TEXTS, day.text_bytes / 1e6, RICH, day.rich_bytes / 1e6,
                      ", ".join("%d %s, %.1f MB" % (count, kind, total / 1e6)
                                for kind, (count, total) in day.image_bytes.items()),
                      FILE_RECORDS, day.file_bytes / 1e9, content / 1e6))

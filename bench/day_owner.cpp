@@ -2,7 +2,9 @@
 // clipboard once for each item of PLAN, a file of lines "KIND PATH", where
 // KIND is "text" (offered as UTF8_STRING), a MIME type such as "image/png",
 // or "files" (PATH holds a text/uri-list, offered as that and as
-// x-special/gnome-copied-files). Each item is held until its content has
+// x-special/gnome-copied-files), or "forms" (PATH holds lines "TARGET FILE",
+// offered in that order, as a browser or an office program offers a rich
+// copy). Each item is held until its content has
 // been asked for, or for at most a second, and then for GAP_MS more.
 // Prints "ready" once it owns the clipboard, starts on a line on stdin,
 // prints "done SECONDS UNREAD" after the last item, which it holds until
@@ -20,6 +22,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -98,6 +101,19 @@ struct Owner
         {
             forms = {Intern("text/uri-list"), Intern("x-special/gnome-copied-files")};
             bodies = {body, "copy\n" + body};
+        }
+        else if (item.kind == "forms")
+        {
+            std::istringstream lines(body);
+            std::string target, path;
+            while (lines >> target && std::getline(lines >> std::ws, path))
+            {
+                std::ifstream form(path, std::ios::binary);
+                if (!form)
+                    return false;
+                forms.push_back(Intern(target.c_str()));
+                bodies.emplace_back(std::istreambuf_iterator<char>(form), std::istreambuf_iterator<char>());
+            }
         }
         else
         {

@@ -6,6 +6,7 @@
 // its bounds, and owners that hang or die mid-transfer holding up no later
 // copy.
 
+#include "clipboard/read_plan.h"
 #include "platform/clipboard_connection_wayland.h"
 #include "platform/clipboard_connection_x11.h"
 
@@ -244,6 +245,21 @@ TEST(XConnection, ReadsCopiesWholeWithEveryFormWithinBoundsAndNoHungOrDyingOwner
         ClipSnapshot copy = delivered.NextTextCopy(AtOnce() + 10s);
         EXPECT_EQ(copy.text, "endless beside");
         EXPECT_EQ(FormsOf(copy), (std::vector<std::string>{"UTF8_STRING=(the record)", "text/rtf={\\rtf1 kept}"}));
+    }
+    // An owner offering ten thousand targets: the copy is kept with the
+    // forms up to the bound, and read at once.
+    {
+        std::vector<std::string> args{"UTF8_STRING=text:many targets"};
+        for (int n = 0; n < 10000; ++n)
+            args.push_back("text/x-form-" + std::to_string(n) + "=text:" + std::to_string(n));
+        Child owner = XOwner(std::move(args));
+        ASSERT_EQ(owner.Line(), "ready");
+        const Clock::time_point start = Clock::now();
+        ClipSnapshot copy = delivered.NextTextCopy();
+        EXPECT_LT(Clock::now() - start, AtOnce() + 2s);
+        EXPECT_EQ(copy.text, "many targets");
+        EXPECT_EQ(copy.forms.size(), kMaxForms);
+        EXPECT_EQ(FormsOf(copy)[1], "text/x-form-0=0");
     }
     connection->Stop();
 }
