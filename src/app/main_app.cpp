@@ -4,6 +4,7 @@
 #include "platform/program_paths.h"
 #include "capture/clip_logger.h"
 #include "capture/record_inbox.h"
+#include "clipboard/held_copy.h"
 #include "records/stored_copies.h"
 #include "fs/file_system.h"
 #include "imaging/image_codec.h"
@@ -93,7 +94,8 @@ bool MainApp::OnInit()
     MainFrame* frame = m_frame;
     m_inbox = std::make_unique<RecordInbox>([frame] { frame->RecordsWaiting(); });
     m_frame->SetInbox(m_inbox.get());
-    m_logger = new ClipLogger(m_inbox.get(), m_store.get());
+    auto held = std::make_shared<HeldCopy>();
+    m_logger = new ClipLogger(m_inbox.get(), m_store.get(), held);
     if (!m_logger->Start())
     {
         // The window works on without capture.
@@ -104,6 +106,8 @@ bool MainApp::OnInit()
     ClipLogger* logger = m_logger;
     m_clipboard =
         ClipboardConnection::Open([logger](ClipSnapshot snapshot) { logger->Submit(std::move(snapshot)); });
+    if (m_clipboard)
+        m_clipboard->KeepOnOffer(std::move(held));
     m_frame->SetClipboard(m_clipboard.get());
     return true;
 }

@@ -1,12 +1,18 @@
 #include "capture/clip_logger.h"
 
 #include "capture/capture_sink.h"
+#include "clipboard/clip_offer.h"
+#include "clipboard/held_copy.h"
+#include "imaging/image_format.h"
 #include "records/file_record.h"
 
 #include <algorithm>
 #include <utility>
 
-ClipLogger::ClipLogger(CaptureSink* sink, StoredCopies* store) : m_store(store), m_sink(sink) {}
+ClipLogger::ClipLogger(CaptureSink* sink, StoredCopies* store, std::shared_ptr<HeldCopy> held)
+    : m_store(store), m_sink(sink), m_held(std::move(held))
+{
+}
 
 bool ClipLogger::Start()
 {
@@ -37,23 +43,31 @@ void ClipLogger::Poll(ClipSnapshot snapshot)
     switch (snapshot.kind)
     {
     case ClipSnapshot::Kind::Text:
-        PollText(std::move(snapshot.text), std::move(snapshot.forms), snapshot.changedAt);
+        PollText(std::move(snapshot.text), std::move(snapshot.forms), snapshot);
         break;
     case ClipSnapshot::Kind::Image:
-        PollImage(snapshot.imageData, std::move(snapshot.forms), snapshot.changedAt);
+        PollImage(snapshot.imageData, std::move(snapshot.forms), snapshot);
         break;
     case ClipSnapshot::Kind::Files:
-        PollFiles(snapshot.files, snapshot.changedAt);
+        PollFiles(snapshot.files, snapshot);
         break;
     case ClipSnapshot::Kind::Nothing:
         break;
     }
 }
 
-void ClipLogger::PollText(std::string text, ClipForms forms, ChangeTime changedAt)
+void ClipLogger::PollText(std::string text, ClipForms forms, const ClipSnapshot& read)
 {
     if (m_lastText && text == *m_lastText)
+    {
+        // The same text again, perhaps from another program, with forms of
+        // its own: those are what was on the clipboard.
+        if (m_held)
+            m_held->Hold(read.serial, [text = m_lastText, shared = ShareForms(std::move(forms), m_lastText)] {
+                return OfferText(text, shared);
+            });
         return;
+    }
     // An emptied clipboard is no record, and the last text stays the one
     // to compare with, so copying it again afterwards adds nothing.
     if (text.empty())
@@ -70,7 +84,10 @@ void ClipLogger::PollText(std::string text, ClipForms forms, ChangeTime changedA
         m_lastText = MakeSharedText(std::string(text));
     else
         m_lastText = MakeSharedText(std::move(text));
-    m_sink->AddText({m_lastText, ShareForms(std::move(forms), m_lastText)}, changedAt);
+    SharedForms shared = ShareForms(std::move(forms), m_lastText);
+    if (m_held)
+        m_held->Hold(read.serial, [text = m_lastText, shared] { return OfferText(text, shared); });
+    m_sink->AddText({m_lastText, std::move(shared)}, read.changedAt);
 }
 
 SharedForms ClipLogger::ShareForms(ClipForms forms, const SharedText& text)
@@ -96,7 +113,7 @@ SharedForms ClipLogger::ShareForms(ClipForms forms, const SharedText& text)
     return std::make_shared<const ClipForms>(std::move(forms));
 }
 
-void ClipLogger::PollImage(const Bytes& data, ClipForms forms, ChangeTime changedAt)
+void ClipLogger::PollImage(const Bytes& data, ClipForms forms, const ClipSnapshot& read)
 {
     // Bytes that are no image were nothing offered: the last image stays.
     std::optional<DecodedImage> image = DecodedImage::Decode(data);
@@ -104,21 +121,44 @@ void ClipLogger::PollImage(const Bytes& data, ClipForms forms, ChangeTime change
         return;
     ImageFingerprint print = image->Fingerprint();
     if (print == m_lastBitmap)
+    {
+        if (m_held)
+            HoldImage(std::make_shared<const Bytes>(data), ShareForms(std::move(forms), nullptr), read.serial);
         return;
+    }
     // Remembered before the page sees it, so an image too small for the
     // page is still the one the next image is compared with.
     m_lastBitmap = print;
     ImageRecord record = image->Record(data);
     record.forms = ShareForms(std::move(forms), nullptr);
-    m_sink->AddImage(std::move(record), changedAt);
+    if (m_held)
+        HoldImage(record.data, record.forms, read.serial);
+    m_sink->AddImage(std::move(record), read.changedAt);
 }
 
-void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt)
+void ClipLogger::HoldImage(SharedBytes data, SharedForms forms, std::uint64_t serial)
 {
+    const ImageFormat format = SniffImageFormat(*data);
+    if (format == ImageFormat::Unknown)
+        return;
+    m_held->Hold(serial, [data = std::move(data), forms = std::move(forms), format] {
+        return OfferImage(format == ImageFormat::Png ? "image/png" : "image/jpeg", data, forms);
+    });
+}
+
+void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files, const ClipSnapshot& read)
+{
+    if (files.empty())
+        return;
+    // The files where they were, as their owner offered them, not the
+    // stored copies.
+    if (m_held)
+        m_held->Hold(read.serial, [files] { return OfferFiles(files); });
     // The whole list decides, in order: a list that only shares its last
     // name with the last one is still new.
-    if (files.empty() || files == m_lastFiles)
+    if (files == m_lastFiles)
         return;
+    const ChangeTime changedAt = read.changedAt;
     m_lastFiles = files;
     if (m_files.Started())
     {

@@ -8,10 +8,12 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CaptureSink;
+class HeldCopy;
 class StoredCopies;
 
 // The capture thread. It sleeps until the clipboard connection hands it a
@@ -26,8 +28,9 @@ class ClipLogger
 {
 public:
     // Stored copies of recorded files go into `store`, which outlives the
-    // thread.
-    ClipLogger(CaptureSink* sink, StoredCopies* store);
+    // thread. What each read found, when it is recorded or matches the
+    // last record, is held in `held`, to be put back on the clipboard.
+    ClipLogger(CaptureSink* sink, StoredCopies* store, std::shared_ptr<HeldCopy> held = nullptr);
     ClipLogger(const ClipLogger&) = delete;
     ClipLogger& operator=(const ClipLogger&) = delete;
 
@@ -54,10 +57,11 @@ public:
     void Poll(ClipSnapshot snapshot);
 
 private:
-    void PollText(std::string text, ClipForms forms, ChangeTime changedAt);
-    void PollImage(const Bytes& data, ClipForms forms, ChangeTime changedAt);
+    void PollText(std::string text, ClipForms forms, const ClipSnapshot& read);
+    void PollImage(const Bytes& data, ClipForms forms, const ClipSnapshot& read);
+    void HoldImage(SharedBytes data, SharedForms forms, std::uint64_t serial);
     static SharedForms ShareForms(ClipForms forms, const SharedText& text);
-    void PollFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt);
+    void PollFiles(const std::vector<std::filesystem::path>& files, const ClipSnapshot& read);
     void StoreFiles(const std::vector<std::filesystem::path>& files, ChangeTime changedAt);
 
     SharedText m_lastText;  // shared with the record made of it; compared bytewise
@@ -66,6 +70,7 @@ private:
     std::uint32_t m_fileCount = 0;                    // file records handed over so far (the file thread's)
     StoredCopies* m_store;
     CaptureSink* m_sink;
+    std::shared_ptr<HeldCopy> m_held;
 
     // Declared last, so that they stop before what their tasks use goes.
     Worker m_files;

@@ -103,12 +103,17 @@ ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files)
 
 ClipOffer OfferPng(SharedBytes png, SharedForms forms)
 {
-    if (!png)
-        png = std::make_shared<const Bytes>();
+    return OfferImage("image/png", std::move(png), std::move(forms));
+}
+
+ClipOffer OfferImage(std::string_view mime, SharedBytes data, SharedForms forms)
+{
+    if (!data)
+        data = std::make_shared<const Bytes>();
     ClipOffer offer;
-    std::string_view bytes(reinterpret_cast<const char*>(png->data()), png->size());
-    offer.forms.push_back({"image/png", {}, png, bytes});
+    std::string_view bytes(reinterpret_cast<const char*>(data->data()), data->size());
+    offer.forms.push_back({std::string(mime), {}, data, bytes});
     PutOwnersFormsFirst(offer, forms);
-    offer.self = [png, forms] { return WithForms(ClipSnapshot::OfImage(*png), forms); };
+    offer.self = [data, forms] { return WithForms(ClipSnapshot::OfImage(*data), forms); };
     return offer;
 }

@@ -45,3 +45,5 @@ ClipOffer OfferText(SharedText text, SharedForms forms = {});
 ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files);
 
 ClipOffer OfferPng(SharedBytes png, SharedForms forms = {});
+// An image as these bytes of type `mime` (image/png, image/jpeg).
+ClipOffer OfferImage(std::string_view mime, SharedBytes data, SharedForms forms = {});

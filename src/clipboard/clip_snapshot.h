@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -57,6 +58,7 @@ struct ClipSnapshot
     std::vector<std::filesystem::path> files;  // local paths as the file system spells them
     ClipForms forms;                           // beside a text or an image
     ChangeTime changedAt;                      // the earliest change this read answers
+    std::uint64_t serial = 0;                  // which of the connection's reads found it (HeldCopy)
 
     static ClipSnapshot Nothing() { return {}; }
     static ClipSnapshot OfText(std::string bytes)

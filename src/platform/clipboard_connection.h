@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class HeldCopy;
 struct ClipOffer;
 
 // The program's one connection to the system clipboard, on a thread of its
@@ -40,6 +41,13 @@ public:
     virtual bool PutFiles(const std::vector<std::filesystem::path>& files);
     // An image as this PNG, with the copy's other forms.
     virtual bool PutPng(SharedBytes png, SharedForms forms = {});
+
+    // Where the clipboard lives in the program that copied (X, Wayland),
+    // puts what `held` holds back on it when that program goes away and
+    // leaves it empty, provided it is what was there, whole. Never while
+    // another program owns the clipboard or keeps it (another clipboard
+    // manager), and not over and over against a program that fights.
+    virtual void KeepOnOffer(std::shared_ptr<HeldCopy> held) { (void)held; }
 
     // The connection the session offers, started: it reads what the
     // clipboard holds now. nullptr when there is no clipboard to watch.

@@ -7,6 +7,7 @@
 #include "platform/clipboard_connection_x11.h"
 
 #include "clipboard/clip_offer.h"
+#include "clipboard/held_copy.h"
 #include "clipboard/read_plan.h"
 #include "clipboard/read_steps.h"
 #include "platform/reader_loop_linux.h"
@@ -52,6 +53,17 @@ constexpr auto kTakeLimit = std::chrono::milliseconds(500);
 // a stop: the chunks of a large transfer keep coming for as long as it
 // lasts (seconds for hundreds of megabytes).
 constexpr auto kDispatchSlice = std::chrono::milliseconds(20);
+// How long after its owner went the clipboard may still be given back:
+// time for the capture thread to say what the last read found.
+constexpr auto kRestoreWait = std::chrono::seconds(2);
+// Restores less than this apart are a fight with another program...
+constexpr auto kQuickRestore = std::chrono::seconds(1);
+// ...and after this many of them the clipboard is left alone until a copy
+// that another program made later than that is read.
+constexpr int kQuickRestores = 3;
+// A program handing its copy over before it exits waits for the reads of
+// that copy under way, for no longer than this.
+constexpr auto kSaveWait = std::chrono::seconds(1);
 
 template <typename T>
 struct FreeReply
@@ -60,6 +72,23 @@ struct FreeReply
 };
 template <typename T>
 using Reply = std::unique_ptr<T, FreeReply<T>>;
+
+// Tells a requestor its request was answered in `property`, or refused
+// with None.
+void Notify(xcb_connection_t* connection, const xcb_selection_request_event_t& event, xcb_atom_t property)
+{
+    xcb_selection_notify_event_t notify = {};
+    notify.response_type = XCB_SELECTION_NOTIFY;
+    notify.time = event.time;
+    notify.requestor = event.requestor;
+    notify.selection = event.selection;
+    notify.target = event.target;
+    notify.property = property;
+    char wire[32] = {};
+    static_assert(sizeof notify <= sizeof wire);
+    std::memcpy(wire, &notify, sizeof notify);
+    xcb_send_event(connection, 0, event.requestor, XCB_EVENT_MASK_NO_EVENT, wire);
+}
 
 class XConnection final : public ClipboardConnection, private ReaderLoop::Source
 {
@@ -79,6 +108,19 @@ public:
         m_loop.Stop([this] { Close(); });
     }
 
+    void KeepOnOffer(std::shared_ptr<HeldCopy> held) override
+    {
+        m_loop.Post([this, held = std::move(held)] {
+            m_held = held;
+            m_held->OnHeld([this] {
+                m_loop.Post([this] {
+                    TryRestore();
+                    xcb_flush(m_connection);
+                });
+            });
+        });
+    }
+
     bool Offer(std::function<ClipOffer()> build) override
     {
         auto taken = std::make_shared<std::promise<bool>>();
@@ -93,6 +135,7 @@ private:
     struct Read
     {
         std::uint64_t generation = 0;
+        std::uint64_t changes = 0;  // other programs' changes heard when it started
         ChangeTime changedAt;
         Clock::time_point started;
         Clock::time_point deadline;
@@ -131,7 +174,7 @@ private:
     void CheckDeadlines();
 
     // Reading
-    void OnOwnerChange(xcb_window_t owner);
+    void OnOwnerChange(xcb_window_t owner, std::uint8_t subtype);
     void StartRead(ChangeTime changedAt);
     void StartPendingRead();
     void Request(Read& read, const std::string& target, size_t limit);
@@ -150,7 +193,12 @@ private:
     std::optional<std::string> ConvertCompoundText(const std::string& bytes);
 
     // Owning
-    void TakeClipboard(std::function<ClipOffer()> build, std::shared_ptr<std::promise<bool>> taken);
+    void TakeClipboard(std::function<ClipOffer()> build, std::shared_ptr<std::promise<bool>> taken,
+                       bool restore = false);
+    void AskForTimestamp();
+    void TryRestore();
+    void OnManagerRequest(const xcb_selection_request_event_t& event);
+    void AnswerSaves(bool now);
     void OnTimestamp(xcb_timestamp_t time);
     void OnSelectionRequest(const xcb_selection_request_event_t& event);
     bool Serve(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property);
@@ -187,6 +235,21 @@ private:
     xcb_timestamp_t m_ownedSince = 0;
     std::list<Send> m_sends;
     size_t m_sendChunk = kSendChunk;
+
+    // Keeping the clipboard after its owner has gone
+    std::shared_ptr<HeldCopy> m_held;
+    xcb_atom_t m_manager = XCB_NONE, m_saveTargets = XCB_NONE;
+    xcb_window_t m_managerOwner = XCB_NONE;  // of CLIPBOARD_MANAGER
+    bool m_wantManager = false;               // taken with the next timestamp
+    std::uint64_t m_changes = 0;              // other programs' changes of the clipboard heard
+    std::uint64_t m_whole = 0;                // the read that found the clipboard's content whole; 0: none
+    std::optional<Clock::time_point> m_restoreBy;  // its owner went: to be given back until then
+    bool m_pendingRestore = false, m_offerIsRestore = false;
+    Clock::time_point m_lastRestore;
+    int m_quickRestores = 0;
+    bool m_restoresStopped = false;
+    std::vector<xcb_selection_request_event_t> m_saves;  // SAVE_TARGETS asked, waiting for reads
+    Clock::time_point m_savesBy;
 };
 
 bool XConnection::Open()
@@ -228,6 +291,8 @@ bool XConnection::Open()
     m_incr = Atom("INCR");
     m_atomPair = Atom("ATOM_PAIR");
     m_timeProperty = Atom("_QUILLORY_TIME");
+    m_manager = Atom("CLIPBOARD_MANAGER");
+    m_saveTargets = Atom("SAVE_TARGETS");
     for (int i = 0; i < kReadSlots; ++i)
         m_slots[i] = Atom("_QUILLORY_READ" + std::to_string(i));
     // The longest request the server takes, with room for the request's
@@ -240,6 +305,20 @@ bool XConnection::Open()
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    // A manager already running keeps the clipboard; where there is none,
+    // programs that exit hand their copy over to this one.
+    xcb_xfixes_select_selection_input(c, m_window, m_manager,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    Reply<xcb_get_selection_owner_reply_t> manager(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_manager), nullptr));
+    m_managerOwner = manager ? manager->owner : xcb_window_t(XCB_NONE);
+    if (manager && m_managerOwner == XCB_NONE)
+    {
+        m_wantManager = true;
+        AskForTimestamp();
+    }
     xcb_flush(c);
     if (xcb_connection_has_error(c))
         return false;
@@ -250,6 +329,8 @@ bool XConnection::Open()
 
 void XConnection::Close()
 {
+    if (m_held)
+        m_held->OnHeld(nullptr);
     if (xcb_connection_has_error(m_connection))
         return;  // Xlib would end the process over a lost display
     if (m_offer)
@@ -338,6 +419,10 @@ std::optional<Clock::time_point> XConnection::NextDeadline() const
         consider(m_reads.back().started + kStaleRead);
     for (const Send& send : m_sends)
         consider(send.deadline);
+    if (m_restoreBy)
+        consider(*m_restoreBy);
+    if (!m_saves.empty())
+        consider(m_savesBy);
     return next;
 }
 
@@ -350,7 +435,16 @@ void XConnection::HandleEvent(const xcb_generic_event_t* event)
     {
         auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
         if (notify->selection == m_clipboard)
-            OnOwnerChange(notify->owner);
+            OnOwnerChange(notify->owner, notify->subtype);
+        else if (notify->selection == m_manager)
+        {
+            m_managerOwner = notify->owner;
+            if (m_managerOwner == XCB_NONE && !m_wantManager)
+            {
+                m_wantManager = true;
+                AskForTimestamp();
+            }
+        }
         return;
     }
     switch (type)
@@ -359,8 +453,14 @@ void XConnection::HandleEvent(const xcb_generic_event_t* event)
         OnSelectionNotify(*reinterpret_cast<const xcb_selection_notify_event_t*>(event));
         break;
     case XCB_SELECTION_REQUEST:
-        OnSelectionRequest(*reinterpret_cast<const xcb_selection_request_event_t*>(event));
+    {
+        auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
+        if (request->selection == m_manager)
+            OnManagerRequest(*request);
+        else
+            OnSelectionRequest(*request);
         break;
+    }
     case XCB_SELECTION_CLEAR:
     {
         auto* clear = reinterpret_cast<const xcb_selection_clear_event_t*>(event);
@@ -369,6 +469,7 @@ void XConnection::HandleEvent(const xcb_generic_event_t* event)
             // Answers under way finish from the bytes they hold.
             m_offer.reset();
             m_formAtoms.clear();
+            m_offerIsRestore = false;
         }
         break;
     }
@@ -415,6 +516,8 @@ void XConnection::CheckDeadlines()
         read = next;
     }
     StartPendingRead();
+    TryRestore();
+    AnswerSaves((m_reads.empty() && !m_changed) || m_savesBy <= now);
     for (auto send = m_sends.begin(); send != m_sends.end();)
     {
         auto next = std::next(send);
@@ -426,13 +529,29 @@ void XConnection::CheckDeadlines()
 
 // Reading
 
-void XConnection::OnOwnerChange(xcb_window_t owner)
+void XConnection::OnOwnerChange(xcb_window_t owner, std::uint8_t subtype)
 {
     const ChangeTime now = std::chrono::steady_clock::now();
-    if (owner == m_window && owner != XCB_NONE)
+    if (owner == XCB_NONE)
     {
-        // Our own copy: what a read would find is known.
-        if (!m_offer)
+        // Nothing to read. Given back only when its owner went away, not
+        // when a program emptied it on purpose (as password managers do).
+        if (subtype == XCB_XFIXES_SELECTION_EVENT_SELECTION_WINDOW_DESTROY ||
+            subtype == XCB_XFIXES_SELECTION_EVENT_SELECTION_CLIENT_CLOSE)
+        {
+            m_restoreBy = now + kRestoreWait;
+            TryRestore();
+        }
+        else
+            m_whole = 0;
+        return;
+    }
+    m_restoreBy.reset();
+    if (owner == m_window)
+    {
+        // Our own copy: what a read would find is known. What was given
+        // back after its owner went is already recorded.
+        if (!m_offer || m_offerIsRestore)
             return;
         while (!m_reads.empty())
             Abandon(m_reads.begin());
@@ -443,6 +562,8 @@ void XConnection::OnOwnerChange(xcb_window_t owner)
         m_deliver(std::move(snapshot));
         return;
     }
+    ++m_changes;
+    m_whole = 0;
     if (!m_changed)
         m_firstUnread = now;
     m_changed = true;
@@ -472,6 +593,7 @@ void XConnection::StartRead(ChangeTime changedAt)
     }
     Read& read = m_reads.emplace_back();
     read.generation = ++m_generation;
+    read.changes = m_changes;
     read.changedAt = changedAt;
     read.started = Clock::now();
     read.slot = slot;
@@ -646,7 +768,9 @@ void XConnection::StepDone(ReadList::iterator read, bool answered)
 void XConnection::Finish(ReadList::iterator read, ClipSnapshot snapshot)
 {
     const std::uint64_t generation = read->generation;
+    const std::uint64_t changes = read->changes;
     const ChangeTime changedAt = read->changedAt;
+    const Clock::time_point started = read->started;
     // A read that found nothing leaves older reads to finish; one that
     // found something overtakes them.
     if (snapshot.kind == ClipSnapshot::Kind::Nothing)
@@ -659,11 +783,23 @@ void XConnection::Finish(ReadList::iterator read, ClipSnapshot snapshot)
         if (generation > m_lastDelivered)
         {
             m_lastDelivered = generation;
+            if (changes == m_changes)
+                m_whole = generation;
+            // A copy made well after the last fight over the clipboard: the
+            // fight is over.
+            if (m_restoresStopped && started - m_lastRestore >= kQuickRestore)
+            {
+                m_restoresStopped = false;
+                m_quickRestores = 0;
+            }
             snapshot.changedAt = changedAt;
+            snapshot.serial = generation;
             m_deliver(std::move(snapshot));
         }
     }
     StartPendingRead();
+    if (m_reads.empty() && !m_changed)
+        AnswerSaves(true);
 }
 
 void XConnection::Abandon(ReadList::iterator read, bool erase)
@@ -706,33 +842,56 @@ std::optional<std::string> XConnection::ConvertCompoundText(const std::string& b
 
 // Owning
 
-void XConnection::TakeClipboard(std::function<ClipOffer()> build, std::shared_ptr<std::promise<bool>> taken)
+void XConnection::TakeClipboard(std::function<ClipOffer()> build, std::shared_ptr<std::promise<bool>> taken,
+                                 bool restore)
 {
     if (m_pendingTaken)
         m_pendingTaken->set_value(false);  // overtaken before the server answered
     m_pendingBuild = std::move(build);
     m_pendingTaken = std::move(taken);
-    // Owners must take the clipboard with a time of the server's, which a
+    m_pendingRestore = restore;
+    AskForTimestamp();
+    xcb_flush(m_connection);
+}
+
+void XConnection::AskForTimestamp()
+{
+    // Owners must take a selection with a time of the server's, which a
     // property change brings back.
     xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, m_window, m_timeProperty, XCB_ATOM_STRING, 8, 0,
                         nullptr);
-    xcb_flush(m_connection);
 }
 
 void XConnection::OnTimestamp(xcb_timestamp_t time)
 {
-    if (!m_pendingTaken)
+    if (m_wantManager)
+    {
+        m_wantManager = false;
+        if (m_managerOwner == XCB_NONE)
+            xcb_set_selection_owner(m_connection, m_window, m_manager, time);
+    }
+    if (!m_pendingBuild)
         return;
     std::function<ClipOffer()> build = std::move(m_pendingBuild);
     std::shared_ptr<std::promise<bool>> taken = std::move(m_pendingTaken);
+    const bool restore = m_pendingRestore;
     m_pendingBuild = nullptr;
+    m_pendingRestore = false;
+    Reply<xcb_get_selection_owner_reply_t> before(
+        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr));
+    // Given back only to an empty clipboard: another program may have
+    // copied since its owner went.
+    if (restore && (!before || before->owner != XCB_NONE))
+        return;
     xcb_set_selection_owner(m_connection, m_window, m_clipboard, time);
     Reply<xcb_get_selection_owner_reply_t> owner(
         xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr));
     const bool ours = owner && owner->owner == m_window;
-    taken->set_value(ours);
+    if (taken)
+        taken->set_value(ours);
     if (!ours)
         return;
+    m_offerIsRestore = restore;
     // Made once the clipboard is ours, so that the button's wait does not
     // include it; requests that come meanwhile wait in the queue.
     auto offer = std::make_shared<const ClipOffer>(build());
@@ -741,6 +900,75 @@ void XConnection::OnTimestamp(xcb_timestamp_t time)
         m_formAtoms.emplace_back(Atom(form.target), Atom(form.type.empty() ? form.target : form.type));
     m_offer = std::move(offer);
     m_ownedSince = time;
+}
+
+void XConnection::TryRestore()
+{
+    if (!m_restoreBy)
+        return;
+    const Clock::time_point now = Clock::now();
+    // Too late, or another manager keeps the clipboard: left alone.
+    if (now > *m_restoreBy || !m_held || (m_managerOwner != XCB_NONE && m_managerOwner != m_window))
+    {
+        m_restoreBy.reset();
+        return;
+    }
+    if (m_whole == 0)
+    {
+        // What vanished was not read whole (a secret, over a bound, gone
+        // mid-read): never something older in its place.
+        if (m_reads.empty() && !m_changed)
+            m_restoreBy.reset();
+        return;
+    }
+    HeldCopy::Build build = m_held->Find(m_whole);
+    if (!build)
+        return;  // the capture thread has yet to say what it found
+    m_restoreBy.reset();
+    if (m_restoresStopped)
+        return;
+    if (now - m_lastRestore < kQuickRestore && ++m_quickRestores >= kQuickRestores)
+    {
+        m_restoresStopped = true;
+        return;
+    }
+    if (now - m_lastRestore >= kQuickRestore)
+        m_quickRestores = 0;
+    m_lastRestore = now;
+    TakeClipboard(std::move(build), nullptr, true);
+}
+
+void XConnection::OnManagerRequest(const xcb_selection_request_event_t& event)
+{
+    if (event.target == m_saveTargets)
+    {
+        // The copy is read, or being read, as any copy is: the program may
+        // exit once those reads are done.
+        if (m_saves.empty())
+            m_savesBy = Clock::now() + kSaveWait;
+        m_saves.push_back(event);
+        AnswerSaves(m_reads.empty() && !m_changed);
+        return;
+    }
+    const xcb_atom_t property = event.property != XCB_NONE ? event.property : event.target;
+    bool served = false;
+    if (event.target == m_targets)
+    {
+        const xcb_atom_t atoms[] = {m_targets, m_saveTargets};
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, event.requestor, property, XCB_ATOM_ATOM, 32, 2,
+                            atoms);
+        served = true;
+    }
+    Notify(m_connection, event, served ? property : XCB_NONE);
+}
+
+void XConnection::AnswerSaves(bool now)
+{
+    if (!now || m_saves.empty())
+        return;
+    for (const xcb_selection_request_event_t& event : m_saves)
+        Notify(m_connection, event, event.property != XCB_NONE ? event.property : event.target);
+    m_saves.clear();
 }
 
 void XConnection::OnSelectionRequest(const xcb_selection_request_event_t& event)
@@ -756,17 +984,7 @@ void XConnection::OnSelectionRequest(const xcb_selection_request_event_t& event)
         else
             served = Serve(event.requestor, event.target, property);
     }
-    xcb_selection_notify_event_t notify = {};
-    notify.response_type = XCB_SELECTION_NOTIFY;
-    notify.time = event.time;
-    notify.requestor = event.requestor;
-    notify.selection = event.selection;
-    notify.target = event.target;
-    notify.property = served ? property : XCB_NONE;
-    char wire[32] = {};
-    static_assert(sizeof notify <= sizeof wire);
-    std::memcpy(wire, &notify, sizeof notify);
-    xcb_send_event(m_connection, 0, event.requestor, XCB_EVENT_MASK_NO_EVENT, wire);
+    Notify(m_connection, event, served ? property : XCB_NONE);
 }
 
 bool XConnection::Serve(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property)

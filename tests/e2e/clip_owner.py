@@ -2,7 +2,7 @@
 and can misbehave on purpose.
 
   clip_owner.py [--never-answer] [--die-mid-incr] [--stall-mid-incr] [--endless-incr]
-                [--claim BYTES] [--only TARGET] [--sequence N --rate R]
+                [--claim BYTES] [--only TARGET] [--sequence N --rate R] [--selection NAME]
                 TARGET=text:VALUE | TARGET=file:PATH ...
 
 --only TARGET keeps the misbehaviour to that one target; the others are
@@ -15,6 +15,8 @@ requestor may pause for a second between chunks without having given up:
 growing its buffer on the way to 512 MiB touches hundreds of megabytes of
 new pages at once, which takes that long on a virtual machine whose pages
 come from the host only as they are first touched.
+
+--selection owns NAME (CLIPBOARD_MANAGER, say) instead of CLIPBOARD.
 
 --sequence takes the clipboard N times, changing the text of every text
 target to VALUE followed by the change's number, R times a second (0: as
@@ -48,12 +50,13 @@ def main():
     parser.add_argument("--only")
     parser.add_argument("--sequence", type=int, default=0)
     parser.add_argument("--rate", type=float, default=0)
+    parser.add_argument("--selection", default="CLIPBOARD")
     parser.add_argument("offers", nargs="+")
     args = parser.parse_args()
 
     d = display.Display()
     window = d.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
-    clipboard = d.intern_atom("CLIPBOARD")
+    clipboard = d.intern_atom(args.selection)
     targets_atom = d.intern_atom("TARGETS")
     incr = d.intern_atom("INCR")
 

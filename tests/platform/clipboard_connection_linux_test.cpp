@@ -6,6 +6,8 @@
 // its bounds, and owners that hang or die mid-transfer holding up no later
 // copy.
 
+#include "clipboard/clip_offer.h"
+#include "clipboard/held_copy.h"
 #include "clipboard/read_plan.h"
 #include "platform/clipboard_connection_wayland.h"
 #include "platform/clipboard_connection_x11.h"
@@ -20,6 +22,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <mutex>
 #include <string>
@@ -82,9 +85,18 @@ private:
 class Delivered
 {
 public:
+    // With `held`, each text delivered is held as the capture thread holds
+    // what it records.
+    explicit Delivered(std::shared_ptr<HeldCopy> held = nullptr) : m_held(std::move(held)) {}
+
     ClipboardConnection::Deliver Sink()
     {
         return [this](ClipSnapshot snapshot) {
+            if (m_held && snapshot.kind == ClipSnapshot::Kind::Text)
+                m_held->Hold(snapshot.serial, [text = MakeSharedText(snapshot.text),
+                                               forms = std::make_shared<const ClipForms>(snapshot.forms)] {
+                    return OfferText(text, forms);
+                });
             std::lock_guard<std::mutex> lock(m_mutex);
             m_snapshots.push_back(std::move(snapshot));
             m_changed.notify_all();
@@ -108,6 +120,7 @@ public:
     }
 
 private:
+    std::shared_ptr<HeldCopy> m_held;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<ClipSnapshot> m_snapshots;
@@ -261,6 +274,95 @@ TEST(XConnection, ReadsCopiesWholeWithEveryFormWithinBoundsAndNoHungOrDyingOwner
         EXPECT_EQ(copy.forms.size(), kMaxForms);
         EXPECT_EQ(FormsOf(copy)[1], "text/x-form-0=0");
     }
+    connection->Stop();
+}
+
+// Polls `command` until its output is `expected`, for up to `limit`.
+bool OutputBecomes(const std::string& command, const std::string& expected, std::chrono::milliseconds limit)
+{
+    const Clock::time_point end = Clock::now() + limit;
+    do
+    {
+        if (Output(command) == expected)
+            return true;
+        std::this_thread::sleep_for(20ms);
+    } while (Clock::now() < end);
+    return false;
+}
+
+TEST(XConnection, GivesTheClipboardBackWhenItsOwnerGoesAndOnlyThen)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    auto held = std::make_shared<HeldCopy>();
+    Delivered delivered(held);
+    std::unique_ptr<ClipboardConnection> connection = OpenXConnection(delivered.Sink());
+    ASSERT_TRUE(connection);
+    connection->KeepOnOffer(held);
+    const std::string paste = "xclip -selection clipboard -o 2>/dev/null";
+
+    // Killed: the copy comes back whole, every form.
+    {
+        Child owner = XOwner({"UTF8_STRING=text:outlives its owner", "text/html=text:<b>outlives</b>"});
+        ASSERT_EQ(owner.Line(), "ready");
+        EXPECT_EQ(delivered.NextText(), "outlives its owner");
+    }
+    EXPECT_TRUE(OutputBecomes(paste, "outlives its owner", AtOnce() / 2));
+    EXPECT_EQ(Output("xclip -selection clipboard -t text/html -o"), "<b>outlives</b>");
+    // Given back, it is not read again as a new copy.
+    EXPECT_EQ(delivered.NextText(300ms), "");
+
+    // Unrelated owners: A copies, B copies, A exits; B's stays.
+    {
+        Child a = XOwner({"UTF8_STRING=text:from A"});
+        ASSERT_EQ(a.Line(), "ready");
+        EXPECT_EQ(delivered.NextText(), "from A");
+        Child b = XOwner({"UTF8_STRING=text:from B"});
+        ASSERT_EQ(b.Line(), "ready");
+        EXPECT_EQ(delivered.NextText(), "from B");
+        std::this_thread::sleep_for(200ms);
+        EXPECT_EQ(Output(paste), "from B");
+    }
+
+    // A copy marked secret is not read, and an emptied clipboard stays
+    // empty rather than get something older.
+    {
+        Child secret = XOwner({"UTF8_STRING=text:a password", "x-kde-passwordManagerHint=text:secret"});
+        ASSERT_EQ(secret.Line(), "ready");
+        std::this_thread::sleep_for(300ms);
+    }
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(Output(paste), "");
+
+    // Where another manager keeps the clipboard, it is left to that one.
+    {
+        Child manager = XOwner({"--selection", "CLIPBOARD_MANAGER", "SAVE_TARGETS=text:"});
+        ASSERT_EQ(manager.Line(), "ready");
+        {
+            Child owner = XOwner({"UTF8_STRING=text:left to the other"});
+            ASSERT_EQ(owner.Line(), "ready");
+            EXPECT_EQ(delivered.NextText(), "left to the other");
+        }
+        std::this_thread::sleep_for(500ms);
+        EXPECT_EQ(Output(paste), "");
+    }
+
+    // Copies that die as soon as they are made, over and over: given back
+    // a few times, then left alone.
+    int restored = 0;
+    for (int n = 0; n < 8; ++n)
+    {
+        const std::string text = "fight " + std::to_string(n);
+        {
+            Child owner = XOwner({"UTF8_STRING=text:" + text});
+            ASSERT_EQ(owner.Line(), "ready");
+            ASSERT_EQ(delivered.NextText(), text);
+        }
+        restored += OutputBecomes(paste, text, 100ms) ? 1 : 0;
+    }
+    std::printf("given back %d of 8 copies that died at once\n", restored);
+    EXPECT_GE(restored, 1);
+    EXPECT_LE(restored, 4);
     connection->Stop();
 }
 
