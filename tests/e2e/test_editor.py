@@ -2,9 +2,10 @@
 what Quillory hands back pastes there unchanged."""
 
 import os
+import time
 
-from quillory_e2e import (Client, QuilloryTest, get_clipboard, main, set_clipboard, settle, start_window_manager,
-                          wait_until)
+from quillory_e2e import (SLOWDOWN, Client, QuilloryTest, get_clipboard, main, set_clipboard, settle,
+                          start_window_manager, wait_until)
 
 
 class Editor(QuilloryTest):
@@ -45,6 +46,28 @@ class Editor(QuilloryTest):
         saved = q.saved_texts()
         self.assertEqual(saved[1], crlf)
         self.assertEqual(saved[3], crlf)
+
+    def test_a_copy_outlives_the_editor_that_made_it(self):
+        # GTK hands its copy to the clipboard manager as it quits, and waits
+        # up to 10 s for a manager that does not answer.
+        q = self.q.start()
+        path = os.path.join(q.dir, "gone.txt")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write("copied, then the editor quit \u2013 still here\n")
+        mousepad = Client(self, ["mousepad", path], "gone.txt - Mousepad$")
+        mousepad.keys("ctrl+a", "ctrl+c")
+        q.wait_label("You currently have 1 items of text saved from the clipboard", timeout=10)
+        start = time.monotonic()
+        mousepad.keys("ctrl+q")
+        mousepad.process.wait(timeout=20)
+        print("the editor ended %.0f ms after its quit key" % (1000 * (time.monotonic() - start)))
+        self.assertLess(time.monotonic() - start, 1.0 * SLOWDOWN + 0.3)  # the keys' own pause included
+        with open(path, "rb") as f:
+            copied = f.read()
+        wait_until(lambda: get_clipboard("UTF8_STRING") == copied, timeout=2, what="the copy after the editor")
+        settle(0.3)
+        self.assertEqual(q.count("Text"), 1)
+
 
 
 if __name__ == "__main__":
