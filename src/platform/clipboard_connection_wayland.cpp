@@ -7,6 +7,8 @@
 #include "platform/clipboard_connection_wayland.h"
 
 #include "clipboard/clip_offer.h"
+#include "clipboard/give_back.h"
+#include "clipboard/held_copy.h"
 #include "clipboard/read_steps.h"
 #include "platform/reader_loop_linux.h"
 
@@ -157,6 +159,14 @@ public:
         return m_loop.Post([this, build = std::move(build)] { TakeClipboard(build()); });
     }
 
+    void KeepOnOffer(std::shared_ptr<HeldCopy> held) override
+    {
+        m_loop.Post([this, held = std::move(held)] {
+            m_held = held;
+            m_held->OnHeld([this] { m_loop.Post([this] { TryRestore(); }); });
+        });
+    }
+
 private:
     struct Read
     {
@@ -168,6 +178,8 @@ private:
         std::string data;
         Clock::time_point deadline;
         Clock::time_point formsDeadline;  // once gathering the other forms
+        std::uint64_t changes = 0;        // other programs' copies when it started
+        Clock::time_point started;
     };
 
     struct Send
@@ -225,11 +237,16 @@ private:
         for (const Send& send : m_sends)
             if (!next || send.deadline < *next)
                 next = send.deadline;
+        if (std::optional<Clock::time_point> restore = m_giveBack.Deadline())
+            if (!next || *restore < *next)
+                next = restore;
         return next;
     }
 
     void Close()
     {
+        if (m_held)
+            m_held->OnHeld(nullptr);
         if (m_prepared)
             wl_display_cancel_read(m_display);
         m_prepared = false;
@@ -317,13 +334,25 @@ private:
         if (previous && previous != offer)
             Release(previous);
         if (!offer)
-            return;  // the clipboard emptied: nothing to record
+        {
+            // The clipboard emptied, as it does when its owner goes:
+            // nothing to record, perhaps something to give back.
+            if (!m_source)
+            {
+                m_giveBack.OwnerGone(now);
+                TryRestore();
+            }
+            return;
+        }
         std::vector<std::string> formats = m_offers[offer];
         if (m_owned && m_ownFormats == formats)
         {
-            // Our own copy: what a read would find is known.
+            // Our own copy: what a read would find is known. What was given
+            // back after its owner went is already recorded.
             while (!m_reads.empty())
                 Abandon(m_reads.begin());
+            if (m_ownIsRestore)
+                return;
             ClipSnapshot snapshot = m_owned->self();
             snapshot.changedAt = now;
             m_lastDelivered = ++m_generation;
@@ -332,7 +361,9 @@ private:
         }
         if (m_reads.size() >= kMaxReads)
             Abandon(m_reads.begin());
-        m_reads.push_back(Read{++m_generation, now, offer, ReadSteps(formats, m_hostName), -1, {}, {}, {}});
+        m_giveBack.Changed();
+        m_reads.push_back(Read{++m_generation, now, offer, ReadSteps(formats, m_hostName), -1, {}, {}, {},
+                               m_giveBack.Changes(), Clock::now()});
         NextOrFinish(std::prev(m_reads.end()));
     }
 
@@ -459,7 +490,9 @@ private:
     void Finish(typename std::list<Read>::iterator read, ClipSnapshot snapshot)
     {
         const std::uint64_t generation = read->generation;
+        const std::uint64_t changes = read->changes;
         const ChangeTime changedAt = read->changedAt;
+        const Clock::time_point started = read->started;
         if (snapshot.kind != ClipSnapshot::Kind::Nothing)
             while (m_reads.begin() != read)
                 Abandon(m_reads.begin());
@@ -467,9 +500,20 @@ private:
         if (snapshot.kind != ClipSnapshot::Kind::Nothing && generation > m_lastDelivered)
         {
             m_lastDelivered = generation;
+            m_giveBack.Delivered(generation, changes, started);
             snapshot.changedAt = changedAt;
+            snapshot.serial = generation;
             m_deliver(std::move(snapshot));
         }
+        TryRestore();
+    }
+
+    void TryRestore()
+    {
+        // No other manager is known here: a compositor that keeps the
+        // clipboard itself offers its copy rather than leave it empty.
+        if (HeldCopy::Build build = m_giveBack.Due(m_held.get(), !m_reads.empty(), false, Clock::now()))
+            TakeClipboard(build(), true);
     }
 
     void Abandon(typename std::list<Read>::iterator read)
@@ -500,6 +544,7 @@ private:
             }
             read = next;
         }
+        TryRestore();
         for (auto send = m_sends.begin(); send != m_sends.end();)
         {
             auto next = std::next(send);
@@ -514,10 +559,11 @@ private:
 
     // Owning
 
-    void TakeClipboard(ClipOffer offer)
+    void TakeClipboard(ClipOffer offer, bool restore = false)
     {
         if (!m_device)
             return;
+        m_ownIsRestore = restore;
         if (m_source)
             P::Destroy(m_source);
         m_source = P::CreateSource(m_manager);
@@ -583,6 +629,11 @@ private:
     std::shared_ptr<const ClipOffer> m_owned;
     std::vector<std::string> m_ownFormats;
     std::list<Send> m_sends;
+
+    // Keeping the clipboard after its owner has gone
+    std::shared_ptr<HeldCopy> m_held;
+    GiveBack m_giveBack;
+    bool m_ownIsRestore = false;
 };
 
 // A connection with the registry's globals known; nullptr without a

@@ -7,6 +7,7 @@
 #include "platform/clipboard_connection_x11.h"
 
 #include "clipboard/clip_offer.h"
+#include "clipboard/give_back.h"
 #include "clipboard/held_copy.h"
 #include "clipboard/read_plan.h"
 #include "clipboard/read_steps.h"
@@ -53,14 +54,6 @@ constexpr auto kTakeLimit = std::chrono::milliseconds(500);
 // a stop: the chunks of a large transfer keep coming for as long as it
 // lasts (seconds for hundreds of megabytes).
 constexpr auto kDispatchSlice = std::chrono::milliseconds(20);
-// How long after its owner went the clipboard may still be given back:
-// time for the capture thread to say what the last read found.
-constexpr auto kRestoreWait = std::chrono::seconds(2);
-// Restores less than this apart are a fight with another program...
-constexpr auto kQuickRestore = std::chrono::seconds(1);
-// ...and after this many of them the clipboard is left alone until a copy
-// that another program made later than that is read.
-constexpr int kQuickRestores = 3;
 // A program handing its copy over before it exits waits for the reads of
 // that copy under way, for no longer than this.
 constexpr auto kSaveWait = std::chrono::seconds(1);
@@ -241,13 +234,8 @@ private:
     xcb_atom_t m_manager = XCB_NONE, m_saveTargets = XCB_NONE;
     xcb_window_t m_managerOwner = XCB_NONE;  // of CLIPBOARD_MANAGER
     bool m_wantManager = false;               // taken with the next timestamp
-    std::uint64_t m_changes = 0;              // other programs' changes of the clipboard heard
-    std::uint64_t m_whole = 0;                // the read that found the clipboard's content whole; 0: none
-    std::optional<Clock::time_point> m_restoreBy;  // its owner went: to be given back until then
+    GiveBack m_giveBack;
     bool m_pendingRestore = false, m_offerIsRestore = false;
-    Clock::time_point m_lastRestore;
-    int m_quickRestores = 0;
-    bool m_restoresStopped = false;
     std::vector<xcb_selection_request_event_t> m_saves;  // SAVE_TARGETS asked, waiting for reads
     Clock::time_point m_savesBy;
 };
@@ -419,8 +407,8 @@ std::optional<Clock::time_point> XConnection::NextDeadline() const
         consider(m_reads.back().started + kStaleRead);
     for (const Send& send : m_sends)
         consider(send.deadline);
-    if (m_restoreBy)
-        consider(*m_restoreBy);
+    if (std::optional<Clock::time_point> restore = m_giveBack.Deadline())
+        consider(*restore);
     if (!m_saves.empty())
         consider(m_savesBy);
     return next;
@@ -539,14 +527,13 @@ void XConnection::OnOwnerChange(xcb_window_t owner, std::uint8_t subtype)
         if (subtype == XCB_XFIXES_SELECTION_EVENT_SELECTION_WINDOW_DESTROY ||
             subtype == XCB_XFIXES_SELECTION_EVENT_SELECTION_CLIENT_CLOSE)
         {
-            m_restoreBy = now + kRestoreWait;
+            m_giveBack.OwnerGone(now);
             TryRestore();
         }
         else
-            m_whole = 0;
+            m_giveBack.Emptied();
         return;
     }
-    m_restoreBy.reset();
     if (owner == m_window)
     {
         // Our own copy: what a read would find is known. What was given
@@ -562,8 +549,7 @@ void XConnection::OnOwnerChange(xcb_window_t owner, std::uint8_t subtype)
         m_deliver(std::move(snapshot));
         return;
     }
-    ++m_changes;
-    m_whole = 0;
+    m_giveBack.Changed();
     if (!m_changed)
         m_firstUnread = now;
     m_changed = true;
@@ -593,7 +579,7 @@ void XConnection::StartRead(ChangeTime changedAt)
     }
     Read& read = m_reads.emplace_back();
     read.generation = ++m_generation;
-    read.changes = m_changes;
+    read.changes = m_giveBack.Changes();
     read.changedAt = changedAt;
     read.started = Clock::now();
     read.slot = slot;
@@ -783,15 +769,7 @@ void XConnection::Finish(ReadList::iterator read, ClipSnapshot snapshot)
         if (generation > m_lastDelivered)
         {
             m_lastDelivered = generation;
-            if (changes == m_changes)
-                m_whole = generation;
-            // A copy made well after the last fight over the clipboard: the
-            // fight is over.
-            if (m_restoresStopped && started - m_lastRestore >= kQuickRestore)
-            {
-                m_restoresStopped = false;
-                m_quickRestores = 0;
-            }
+            m_giveBack.Delivered(generation, changes, started);
             snapshot.changedAt = changedAt;
             snapshot.serial = generation;
             m_deliver(std::move(snapshot));
@@ -904,38 +882,10 @@ void XConnection::OnTimestamp(xcb_timestamp_t time)
 
 void XConnection::TryRestore()
 {
-    if (!m_restoreBy)
-        return;
-    const Clock::time_point now = Clock::now();
-    // Too late, or another manager keeps the clipboard: left alone.
-    if (now > *m_restoreBy || !m_held || (m_managerOwner != XCB_NONE && m_managerOwner != m_window))
-    {
-        m_restoreBy.reset();
-        return;
-    }
-    if (m_whole == 0)
-    {
-        // What vanished was not read whole (a secret, over a bound, gone
-        // mid-read): never something older in its place.
-        if (m_reads.empty() && !m_changed)
-            m_restoreBy.reset();
-        return;
-    }
-    HeldCopy::Build build = m_held->Find(m_whole);
-    if (!build)
-        return;  // the capture thread has yet to say what it found
-    m_restoreBy.reset();
-    if (m_restoresStopped)
-        return;
-    if (now - m_lastRestore < kQuickRestore && ++m_quickRestores >= kQuickRestores)
-    {
-        m_restoresStopped = true;
-        return;
-    }
-    if (now - m_lastRestore >= kQuickRestore)
-        m_quickRestores = 0;
-    m_lastRestore = now;
-    TakeClipboard(std::move(build), nullptr, true);
+    const bool keptElsewhere = m_managerOwner != XCB_NONE && m_managerOwner != m_window;
+    if (HeldCopy::Build build =
+            m_giveBack.Due(m_held.get(), !m_reads.empty() || m_changed, keptElsewhere, Clock::now()))
+        TakeClipboard(std::move(build), nullptr, true);
 }
 
 void XConnection::OnManagerRequest(const xcb_selection_request_event_t& event)

@@ -122,6 +122,20 @@ class WaylandCases(QuilloryTest):
         for mime in ("text/html", "text/plain;charset=utf-8", "application/rtf"):
             self.assertEqual(self.session.paste(mime), rich[mime], mime)
 
+        # A native program's copy outlives it, whole, and is no new record.
+        gone = {"text/html": b"<i>outlives</i>", "text/plain;charset=utf-8": b"outlives its owner"}
+        settle(0.3)
+        count = q.count("Text") + 1
+        owner = self.session.owner(helper, gone)
+        q.wait_label("You currently have %d items of text saved from the clipboard" % count)
+        owner.kill()
+        owner.wait()
+        wait_until(lambda: self.session.paste("text/html") == gone["text/html"], timeout=2,
+                   what="the copy after its owner")
+        self.assertEqual(self.session.paste("text/plain;charset=utf-8"), gone["text/plain;charset=utf-8"])
+        settle(0.3)
+        self.assertEqual(q.count("Text"), count)
+
     def test_sigterm_and_closing_with_work_in_flight(self):
         # Closing as Alt+F4 does is asked of the compositor, where it can be
         # from outside.

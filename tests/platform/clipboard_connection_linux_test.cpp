@@ -437,3 +437,45 @@ TEST(WaylandConnection, ReadsCopiesWholeWithEveryFormAndNoOwnerThatNeverWritesHo
     ::unsetenv("WAYLAND_DISPLAY");
     std::filesystem::remove_all(runtime);
 }
+
+TEST(WaylandConnection, GivesTheClipboardBackWhenItsOwnerGoes)
+{
+    if (!std::filesystem::exists("/usr/bin/wl-paste"))
+        GTEST_SKIP() << "no wl-clipboard";
+    char folder[] = "/tmp/quillory-reader-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(folder));
+    const std::string runtime = folder;
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    Child server({QUILLORY_DATA_CONTROL_SERVER, "wayland-back"});
+    ASSERT_EQ(server.Line(), "ready");
+    ::setenv("WAYLAND_DISPLAY", (runtime + "/wayland-back").c_str(), 1);
+    auto held = std::make_shared<HeldCopy>();
+    Delivered delivered(held);
+    std::unique_ptr<ClipboardConnection> connection = OpenWaylandConnection(delivered.Sink());
+    ASSERT_TRUE(connection);
+    connection->KeepOnOffer(held);
+    const std::filesystem::path text = runtime + "/text", html = runtime + "/html", mark = runtime + "/mark";
+    std::ofstream(text, std::ios::binary) << "outlives its owner";
+    std::ofstream(html, std::ios::binary) << "<i>outlives</i>";
+    std::ofstream(mark, std::ios::binary) << "secret";
+    {
+        Child owner({QUILLORY_WAYLAND_OWNER, "text/html=" + html.string(),
+                     "text/plain;charset=utf-8=" + text.string()});
+        ASSERT_EQ(owner.Line(), "ready");
+        EXPECT_EQ(delivered.NextText(), "outlives its owner");
+    }
+    EXPECT_TRUE(OutputBecomes("wl-paste --no-newline -t text/plain 2>/dev/null", "outlives its owner", AtOnce() / 2));
+    EXPECT_EQ(Output("wl-paste --no-newline -t text/html"), "<i>outlives</i>");
+    EXPECT_EQ(delivered.NextText(300ms), "");
+    // A secret is not read, and nothing older takes its place.
+    {
+        Child owner({QUILLORY_WAYLAND_OWNER, "x-kde-passwordManagerHint=" + mark.string(),
+                     "text/plain;charset=utf-8=" + text.string()});
+        ASSERT_EQ(owner.Line(), "ready");
+        std::this_thread::sleep_for(300ms);
+    }
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(Output("wl-paste --list-types 2>/dev/null"), "");
+    connection->Stop();
+    std::filesystem::remove_all(runtime);
+}
