@@ -312,6 +312,23 @@ TEST(XConnection, GivesTheClipboardBackWhenItsOwnerGoesAndOnlyThen)
     // Given back, it is not read again as a new copy.
     EXPECT_EQ(delivered.NextText(300ms), "");
 
+    // A large one, read by many at once, each byte for byte.
+    {
+        const std::string large = Pattern(20 << 20);
+        const std::filesystem::path file = WriteTemporary("restored", large);
+        {
+            Child owner = XOwner({"UTF8_STRING=file:" + file.string()});
+            ASSERT_EQ(owner.Line(), "ready");
+            EXPECT_EQ(delivered.NextText().size(), large.size());
+        }
+        ASSERT_TRUE(OutputBecomes("xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -c UTF8_STRING", "1\n",
+                                  AtOnce() / 2));
+        const std::string whole = Output("for i in $(seq 32); do (xclip -selection clipboard -o | cmp -s - " +
+                                         file.string() + " && echo whole) & done; wait");
+        EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 32);
+        std::filesystem::remove(file);
+    }
+
     // Unrelated owners: A copies, B copies, A exits; B's stays.
     {
         Child a = XOwner({"UTF8_STRING=text:from A"});
