@@ -120,8 +120,8 @@ class RichPrograms(QuilloryTest):
             f.write(content)
         return path
 
-    def start_writer(self, document):
-        profile = os.path.join(self.folder, "writer-profile")
+    def start_writer(self, document, profile_name="writer-profile"):
+        profile = os.path.join(self.folder, profile_name)
         os.makedirs(os.path.join(profile, "user"))
         self.file(os.path.join(profile, "user", "registrymodifications.xcu"), WRITER_SETTINGS)
         self.writer = Client(self, ["soffice", "--norestore", "--nologo", "--nodefault",
@@ -226,6 +226,18 @@ class RichPrograms(QuilloryTest):
         back = self.copy_back(q, 1, page="Images")
         self.assert_given_back(image_copy, back, "Firefox image")
         self.assertIn("a red picture", back[1]["text/html"].decode())
+
+        # Writer's copy outlives Writer: a new Writer pastes it as the
+        # original pasted.
+        self.writer.keys("ctrl+a", "ctrl+a", "ctrl+c")
+        wait_until(lambda: "text/html" in get_clipboard("TARGETS").decode(), what="Writer's copy again")
+        settle(1.0)
+        self.writer.close()
+        wait_until(lambda: "text/html" in get_clipboard("TARGETS").decode(), timeout=2,
+                   what="Writer's copy after Writer")
+        self.start_writer(self.file("after.fodt", DOCUMENT), "writer-after")
+        after = self.paste_into_new_document()
+        self.assertTrue(all(after[k] for k in ("bold", "link", "table")), after)
 
 
 if __name__ == "__main__":
