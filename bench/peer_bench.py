@@ -32,6 +32,7 @@ BURST_RATES = (50, 200, 1000, 0)
 BURST_SIZE = 100
 TEXTS, TEXT_RATE = 1000, 20  # a pace both programs keep up with
 IMAGES = 20
+CPU_ROW = "CPU time per 1,000 captured texts of 1 KB (ms)"
 
 
 # --- processes ---------------------------------------------------------------
@@ -367,7 +368,7 @@ def repetition(build, program, results, pictures):
             put("final content of the burst %s recorded" % what, final)
 
         recorded, used = many_texts(build, program)
-        put("CPU time per 1,000 captured texts of 1 KB (ms)", 1000 * used * 1000 / max(1, recorded))
+        put(CPU_ROW, 1000 * used * 1000 / max(1, recorded))
         rss, pss = memory_mb(program.pids())
         put("RSS after 1,000 texts of 1 KB (MB)", rss)
         put("PSS after 1,000 texts of 1 KB (MB)", pss)
@@ -433,6 +434,30 @@ def reference_reader(build, results, name="reference_reader", key="reference"):
         what = "as fast as possible" if rate == 0 else "at %d/s" % rate
         results.setdefault("recorded of %d changes %s" % (BURST_SIZE, what), {}).setdefault(
             key, []).append(int(count) - 1)
+    if name == "reader_alone":
+        results.setdefault(CPU_ROW, {}).setdefault(key, []).append(reader_cpu(build))
+
+
+def reader_cpu(build):
+    """Quillory's reader alone fed the texts that many_texts() feeds the
+    program: the CPU a copy costs before any record or window."""
+    seconds = TEXTS / TEXT_RATE + 3
+    reader = subprocess.Popen([os.path.join(build, "bench", "reader_alone"), str(seconds)],
+                              stdout=subprocess.PIPE, text=True)
+    assert reader.stdout.readline().strip() == "ready"
+    owner = Owner(build, TEXTS, TEXT_RATE, "k" * 1000 + " text of 1 KB ")
+    try:
+        time.sleep(0.5)
+        cpu = cpu_seconds([reader.pid])
+        owner.go()
+        owner.wait_done()
+        time.sleep(1.0)
+        used = cpu_seconds([reader.pid]) - cpu
+    finally:
+        owner.stop()
+        reader.kill()
+        reader.wait()
+    return 1000 * used * 1000 / TEXTS
 
 
 # --- the table ---------------------------------------------------------------
@@ -472,6 +497,10 @@ def table(results, repetitions):
         if "minimal" in by_program:
             reference = "toolkit's minimal program: %s; %s when it probes GL" % (
                 spread(by_program["minimal"])[0], spread(by_program.get("minimal with GL probe", []))[0])
+        elif "reference" not in by_program and "reader alone" in by_program:
+            reference = "Quillory's reader alone: %s" % spread(by_program["reader alone"])[0]
+            if our_median:
+                reference += "; the program / its reader: %.2f" % (our_median / spread(by_program["reader alone"])[1])
         elif "reference" in by_program:
             reference = "a bare reader: %s" % spread(by_program["reference"])[0]
             if "reader alone" in by_program:
