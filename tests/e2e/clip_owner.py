@@ -3,6 +3,7 @@ and can misbehave on purpose.
 
   clip_owner.py [--never-answer] [--die-mid-incr] [--stall-mid-incr] [--endless-incr]
                 [--claim BYTES] [--only TARGET] [--sequence N --rate R] [--selection NAME]
+                [--take-back SECONDS]
                 TARGET=text:VALUE | TARGET=file:PATH ...
 
 --only TARGET keeps the misbehaviour to that one target; the others are
@@ -17,6 +18,9 @@ new pages at once, which takes that long on a virtual machine whose pages
 come from the host only as they are first touched.
 
 --selection owns NAME (CLIPBOARD_MANAGER, say) instead of CLIPBOARD.
+
+--take-back takes the clipboard back at once whenever another program takes
+it, for SECONDS, and prints "took back N" then; two of them fight.
 
 --sequence takes the clipboard N times, changing the text of every text
 target to VALUE followed by the change's number, R times a second (0: as
@@ -51,6 +55,7 @@ def main():
     parser.add_argument("--sequence", type=int, default=0)
     parser.add_argument("--rate", type=float, default=0)
     parser.add_argument("--selection", default="CLIPBOARD")
+    parser.add_argument("--take-back", type=float, default=0)
     parser.add_argument("offers", nargs="+")
     args = parser.parse_args()
 
@@ -126,7 +131,12 @@ def main():
             serve(ev)
         elif ev.type == X.PropertyNotify:
             next_chunk(ev)
+        elif ev.type == X.SelectionClear and fight_until and time.monotonic() < fight_until:
+            window.set_selection_owner(clipboard, X.CurrentTime)
+            took_back[0] += 1
         elif ev.type == X.SelectionClear and not args.sequence:
+            if args.take_back:
+                print("took back %d" % took_back[0], flush=True)
             sys.exit(0)  # another program took the clipboard
         d.flush()
 
@@ -147,6 +157,8 @@ def main():
     d.flush()
     if d.get_selection_owner(clipboard) != window:
         sys.exit(1)
+    fight_until = time.monotonic() + args.take_back if args.take_back else 0
+    took_back = [0]
     print("ready", flush=True)
 
     if args.sequence:
@@ -165,6 +177,9 @@ def main():
         while d.pending_events():
             handle(d.next_event())
         report_stall()
+        if fight_until and time.monotonic() >= fight_until:
+            print("took back %d" % took_back[0], flush=True)
+            fight_until = 0
         time.sleep(0.001 if watched else 0.01)
 
 

@@ -6,8 +6,8 @@ import os
 import select
 import time
 
-from quillory_e2e import (SLOWDOWN, QuilloryTest, main, make_file_list, make_png, set_clipboard, start_owner, uri_list,
-                          wait_until, settle)
+from quillory_e2e import (SLOWDOWN, QuilloryTest, get_clipboard, main, make_file_list, make_png, set_clipboard,
+                          start_helper, start_owner, uri_list, wait_until, settle)
 
 
 class Hostile(QuilloryTest):
@@ -127,6 +127,44 @@ class Hostile(QuilloryTest):
         for _ in range(last):
             self.q.press("Next >>")
         self.assertEqual(self.q.text_of(self.q.text_boxes()[0]), "burst 999")
+
+    def test_two_owners_that_take_the_clipboard_back_from_each_other(self):
+        # Each takes the clipboard back the moment it loses it, for 3 s:
+        # the program reads along, stays cheap and answering, never joins
+        # in, and once the last of them exits, its copy stays on offer.
+        fight = 3.0
+        before = self.q.count("Text")
+        cpu_before, start = self.cpu(), time.monotonic()
+        first = start_helper("clip_owner.py", "--take-back", str(fight), "UTF8_STRING=text:first fighter")
+        second = start_helper("clip_owner.py", "--take-back", str(fight), "UTF8_STRING=text:second fighter")
+        for fighter in (first, second):
+            self.addCleanup(fighter.kill)
+        slowest = 0.0
+        while time.monotonic() - start < fight:
+            asked = time.monotonic()
+            self.q.label("You currently")
+            slowest = max(slowest, time.monotonic() - asked)
+            time.sleep(0.1)
+        used = (self.cpu() - cpu_before) / (time.monotonic() - start)
+        took_back = sum(int(f.stdout.readline().split()[2]) for f in (first, second))
+        print("%d owner changes in %.0f s: %d records, %.1f%% of a core, slowest answer %.0f ms" % (
+            took_back, fight, self.q.count("Text") - before, 100 * used, 1000 * slowest))
+        self.assertGreater(took_back, 20)
+        self.assertLess(used, 0.2 * SLOWDOWN)
+        self.assertLess(slowest, 0.25 * SLOWDOWN)
+        # The fight over, one of them holds the clipboard; it exits.
+        holder = first if first.poll() is None else second
+        holder.kill()
+        holder.wait()
+        text = {first: "first fighter", second: "second fighter"}[holder]
+        wait_until(lambda: get_clipboard("UTF8_STRING", timeout=0.5 * SLOWDOWN) == text.encode(), timeout=2,
+                   what="the last fighter's copy after it")
+        self.assert_records_next_change(self.q.count("Text") + 1)
+
+    def cpu(self):
+        with open("/proc/%d/stat" % self.q.process.pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
     def test_password_managers_secrets_are_never_kept(self):
         # The mark as owners write it: with a line end, a NUL, in capitals.
