@@ -152,12 +152,13 @@ class Hostile(QuilloryTest):
         self.assertGreater(took_back, 20)
         self.assertLess(used, 0.2 * SLOWDOWN)
         self.assertLess(slowest, 0.25 * SLOWDOWN)
-        # The fight over, one of them holds the clipboard; it exits.
-        holder = first if first.poll() is None else second
+        # The fight over, one of them holds the clipboard (the other may
+        # still be on its way out); the holder exits.
+        text = get_clipboard("UTF8_STRING")
+        holder = first if text == b"first fighter" else second
         holder.kill()
         holder.wait()
-        text = {first: "first fighter", second: "second fighter"}[holder]
-        wait_until(lambda: get_clipboard("UTF8_STRING", timeout=0.5 * SLOWDOWN) == text.encode(), timeout=2,
+        wait_until(lambda: get_clipboard("UTF8_STRING", timeout=0.5 * SLOWDOWN) == text, timeout=2,
                    what="the last fighter's copy after it")
         self.assert_records_next_change(self.q.count("Text") + 1)
 
