@@ -333,6 +333,15 @@ class WindowsProgram(unittest.TestCase):
         self.assertEqual(clipboard("UTF8_STRING"), b"rich text")
         self.assertIn(b"<b>rich</b> text", clipboard("text/html"))
 
+        # Windows keeps a copy after its owner exits, and Quillory puts
+        # nothing back by itself: an owner that goes leaves what Windows
+        # (here Wine, which then empties it) makes of it.
+        gone = offer(b"gone with its owner", "UTF8_STRING")
+        gone.kill()
+        gone.wait()
+        time.sleep(2 * SLOWDOWN)
+        self.assertEqual(clipboard("TARGETS"), b"")
+
     def test_the_license_opens_from_the_about_menu(self):
         # As the program is handed out: the license beside the executable.
         (self.folder / "info").mkdir()
