@@ -309,19 +309,23 @@ def burst(build, program, rate):
     return recorded, final
 
 
-def many_texts(build, program):
+def feed_texts(build, pids, count=lambda: 0):
+    """TEXTS texts of 1 KB at TEXT_RATE: what `count` rose by, and the CPU
+    seconds the processes took meanwhile."""
     owner = Owner(build, TEXTS, TEXT_RATE, "k" * 1000 + " text of 1 KB ")
     try:
         time.sleep(0.5)
-        before, cpu = program.count(), cpu_seconds(program.pids())
+        before, cpu = count(), cpu_seconds(pids)
         owner.go()
         owner.wait_done()
         time.sleep(1.0)
-        recorded = program.count() - before
-        used = cpu_seconds(program.pids()) - cpu
+        return count() - before, cpu_seconds(pids) - cpu
     finally:
         owner.stop()
-    return recorded, used
+
+
+def many_texts(build, program):
+    return feed_texts(build, program.pids(), program.count)
 
 
 def images(program, paths):
@@ -445,16 +449,9 @@ def reader_cpu(build):
     reader = subprocess.Popen([os.path.join(build, "bench", "reader_alone"), str(seconds)],
                               stdout=subprocess.PIPE, text=True)
     assert reader.stdout.readline().strip() == "ready"
-    owner = Owner(build, TEXTS, TEXT_RATE, "k" * 1000 + " text of 1 KB ")
     try:
-        time.sleep(0.5)
-        cpu = cpu_seconds([reader.pid])
-        owner.go()
-        owner.wait_done()
-        time.sleep(1.0)
-        used = cpu_seconds([reader.pid]) - cpu
+        _, used = feed_texts(build, [reader.pid])
     finally:
-        owner.stop()
         reader.kill()
         reader.wait()
     return 1000 * used * 1000 / TEXTS

@@ -143,6 +143,13 @@ def get_clipboard(target=None, timeout=10):
     return subprocess.run(command, capture_output=True, check=True, timeout=timeout).stdout
 
 
+def cpu_seconds(pid):
+    """The CPU time a process has taken, user and system."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def stop_clipboard_owners():
     while _OWNERS:
         owner = _OWNERS.pop()

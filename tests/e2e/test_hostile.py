@@ -6,8 +6,8 @@ import os
 import select
 import time
 
-from quillory_e2e import (SLOWDOWN, QuilloryTest, get_clipboard, main, make_file_list, make_png, set_clipboard,
-                          start_helper, start_owner, uri_list, wait_until, settle)
+from quillory_e2e import (SLOWDOWN, QuilloryTest, cpu_seconds, get_clipboard, main, make_file_list, make_png,
+                          set_clipboard, start_helper, start_owner, uri_list, wait_until, settle)
 
 
 class Hostile(QuilloryTest):
@@ -134,7 +134,7 @@ class Hostile(QuilloryTest):
         # in, and once the last of them exits, its copy stays on offer.
         fight = 3.0
         before = self.q.count("Text")
-        cpu_before, start = self.cpu(), time.monotonic()
+        cpu_before, start = cpu_seconds(self.q.process.pid), time.monotonic()
         first = start_helper("clip_owner.py", "--take-back", str(fight), "UTF8_STRING=text:first fighter")
         second = start_helper("clip_owner.py", "--take-back", str(fight), "UTF8_STRING=text:second fighter")
         for fighter in (first, second):
@@ -145,7 +145,7 @@ class Hostile(QuilloryTest):
             self.q.label("You currently")
             slowest = max(slowest, time.monotonic() - asked)
             time.sleep(0.1)
-        used = (self.cpu() - cpu_before) / (time.monotonic() - start)
+        used = (cpu_seconds(self.q.process.pid) - cpu_before) / (time.monotonic() - start)
         took_back = sum(int(f.stdout.readline().split()[2]) for f in (first, second))
         print("%d owner changes in %.0f s: %d records, %.1f%% of a core, slowest answer %.0f ms" % (
             took_back, fight, self.q.count("Text") - before, 100 * used, 1000 * slowest))
@@ -161,11 +161,6 @@ class Hostile(QuilloryTest):
         wait_until(lambda: get_clipboard("UTF8_STRING", timeout=0.5 * SLOWDOWN) == text, timeout=2,
                    what="the last fighter's copy after it")
         self.assert_records_next_change(self.q.count("Text") + 1)
-
-    def cpu(self):
-        with open("/proc/%d/stat" % self.q.process.pid) as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
     def test_password_managers_secrets_are_never_kept(self):
         # The mark as owners write it: with a line end, a NUL, in capitals.
