@@ -1,6 +1,7 @@
 #include "app/main_app.h"
 
 #include "app/main_frame.h"
+#include "platform/accessible.h"
 #include "platform/program_paths.h"
 #include "capture/clip_logger.h"
 #include "capture/record_inbox.h"
@@ -31,6 +32,7 @@ MainApp::MainApp()
 bool MainApp::OnInit()
 {
     ToolkitStarted();
+    NameMessageBoxesByCaption();
     m_programDir = ProgramDirectoryOf(ExecutablePath(argc > 0 ? argv[0].ToStdString() : std::string()));
     m_places = PlacesFor(m_programDir, IsWritableFolder(m_programDir), CurrentUserFolders());
     // Installed, the lock and the stored copies live in the user's cache,

@@ -8,6 +8,7 @@
 #include "image/image_page.h"
 #include "ui/callback_timer.h"
 #include "ui/page_layout.h"
+#include "platform/accessible.h"
 #include "platform/notebook_tabs.h"
 #include "platform/vanishing_window.h"
 #include "save/save_records.h"
@@ -243,9 +244,17 @@ void MainFrame::ReportSave(const SaveReport& report)
 {
     if (m_timingLog)
         m_timingLog->Shown("save", m_saveAsked);
-    // Success stays silent; anything left out is said, once per command.
-    if (report.failed == 0 || report.cancelled)
+    // Success shows nothing, and is only said to a screen reader; anything
+    // left out is shown, once per command.
+    if (report.cancelled)
         return;
+    if (report.failed == 0)
+    {
+        const std::size_t saved = report.records;
+        Announce(this, wxString::Format("Saved %zu %s to ", saved, saved == 1 ? "record" : "records") +
+                           wxString(report.folder.u8string().c_str(), wxConvUTF8));
+        return;
+    }
     std::string message = ReadableText(SaveFailureMessage(report));
     wxMessageBox(wxString::FromUTF8(message.data(), message.size()), "Save incomplete", wxOK | wxICON_ERROR, this);
 }

@@ -2,7 +2,7 @@
 
 #include "ui/labels.h"
 #include "ui/page_layout.h"
-#include "platform/accessible_link.h"
+#include "platform/accessible.h"
 #include "platform/display_backend.h"
 #include "platform/program_paths.h"
 
@@ -92,6 +92,13 @@ AboutDialog::AboutDialog(wxWindow* parent, const wxSize& size, const std::string
     m_link->SetSize(x, y, std::min(link.x, bodyRect.GetRight() + 1 - x), std::min(link.y, lineHeight));
 
     FixSizeToFit(this, wxSize(bodyRect.GetRight() + 30, bodyRect.GetBottom() + 30));
+
+    // Read as a dialog whose text a screen reader reads when it opens: the
+    // heading and the body label nothing (the link has its own words).
+    ExposeAsDialog(this);
+    LinkLabel(m_heading, nullptr);
+    LinkLabel(m_body, nullptr);
+    CloseOnEscape(this);
 }
 
 AboutSoftware::AboutSoftware(wxWindow* parent)

@@ -2,6 +2,7 @@
 
 #include "ui/labels.h"
 #include "ui/page_layout.h"
+#include "platform/accessible.h"
 #include "platform/program_paths.h"
 
 #include <wx/button.h>
@@ -33,6 +34,8 @@ LicenseDialog::LicenseDialog(wxWindow* parent)
 
     FixSizeToFit(this, sizer->GetMinSize());
     Layout();
+    ExposeAsDialog(this);
+    CloseOnEscape(this, ID_CLOSE);
 }
 
 void LicenseDialog::OnClose(wxCommandEvent&)

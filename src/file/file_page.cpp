@@ -3,6 +3,7 @@
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
+#include "platform/accessible.h"
 #include "platform/clipboard_connection.h"
 
 #include <wx/button.h>
@@ -11,6 +12,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <vector>
 
 wxBEGIN_EVENT_TABLE(FilePage, wxPanel)
     EVT_BUTTON(FilePage::ID_NEXT, FilePage::OnNext)
@@ -43,14 +45,19 @@ FilePage::FilePage(wxWindow* parent)
     browse.what = kWhat;
     browse.count = [this] { return m_files.size(); };
     browse.show = [this](size_t index) { ShowRecord(index); };
+    browse.spoken = [this](size_t index) { return m_files[index].name; };
+    browse.positionAt = RecordBrowser::PositionAt::Later;
     m_browser = std::make_unique<RecordBrowser>(this, std::move(browse));
     m_copyButton = new wxButton(this, ID_COPY, "Copy to Clipboard");
+    m_browser->MakePositionLabel();
     // Each detail beside its caption: the short ones in one grid, the two
     // locations, with their boxes and buttons, in another below.
     auto* details = new wxFlexGridSizer(2, 0, kRowGap);
+    std::vector<wxStaticText*> captions;
     auto detail = [&](const char* caption) {
-        details->Add(MakeLabel(this, caption));
-        wxStaticText* value = MakeLabel(this);
+        captions.push_back(MakeLabel(this, caption));
+        details->Add(captions.back());
+        auto* value = new ReadableLabel(this, caption);
         details->Add(value);
         return value;
     };
@@ -79,6 +86,9 @@ FilePage::FilePage(wxWindow* parent)
     };
     location("Original Location:", ID_COPY_ORIGINAL_LOCATION, m_originalLocationBox, m_originalCopyButton);
     location("Quillory Location:", ID_COPY_STORED_LOCATION, m_storedLocationBox, m_storedCopyButton);
+    // Each box is named by its caption; the two buttons read "Copy" alike.
+    SetAccessibleName(m_originalCopyButton, "Copy original location");
+    SetAccessibleName(m_storedCopyButton, "Copy stored location");
     // Tab goes through the two boxes first, then their two buttons, as
     // before the grid put each button beside its box.
     m_originalCopyButton->MoveAfterInTabOrder(m_storedLocationBox);
@@ -97,6 +107,11 @@ FilePage::FilePage(wxWindow* parent)
     page->Add(CentredRow(m_copyButton), 0, wxEXPAND);
     page->AddSpacer(kRowGap);
     SetSizer(page);
+
+    // A caption beside its value is read in the value's name.
+    for (wxStaticText* caption : captions)
+        LinkLabel(caption, nullptr);
+    m_browser->LabelsNameNothing();
 }
 
 void FilePage::AddFile(FileRecord file)
@@ -120,12 +135,12 @@ void FilePage::OnPrevious(wxCommandEvent&)
 void FilePage::ShowRecord(size_t index)
 {
     const FileRecord& record = m_files[index];
-    m_nameValue->SetLabel(record.name);
-    m_sizeValue->SetLabel(record.size);
-    m_typeValue->SetLabel(record.type);
-    m_createdValue->SetLabel(record.created);
-    m_modifiedValue->SetLabel(record.modified);
-    m_accessedValue->SetLabel(record.accessed);
+    m_nameValue->SetValue(record.name);
+    m_sizeValue->SetValue(record.size);
+    m_typeValue->SetValue(record.type);
+    m_createdValue->SetValue(record.created);
+    m_modifiedValue->SetValue(record.modified);
+    m_accessedValue->SetValue(record.accessed);
     m_originalLocationBox->SetValue(record.pathText);
     m_storedLocationBox->SetValue(record.storedCopyText);
     Layout();
@@ -139,7 +154,7 @@ void FilePage::OnCopy(wxCommandEvent&)
     const FileRecord& record = m_files[*index];
     // Without a stored copy, the file the user copied is what they get back.
     if (m_clipboard)
-        m_clipboard->PutFiles({record.storedCopy.empty() ? record.path : record.storedCopy});
+        SayCopied(this, m_clipboard->PutFiles({record.storedCopy.empty() ? record.path : record.storedCopy}));
 }
 
 void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
@@ -149,9 +164,9 @@ void FilePage::OnCopyOriginalLocation(wxCommandEvent&)
     if (!m_clipboard)
         return;
     if (std::optional<size_t> index = m_browser->Current())
-        m_clipboard->PutText(MakeSharedText(m_files[*index].path.u8string()));
+        SayCopied(this, m_clipboard->PutText(MakeSharedText(m_files[*index].path.u8string())));
     else
-        m_clipboard->PutText(MakeSharedText(m_originalLocationBox->GetValue().utf8_string()));
+        SayCopied(this, m_clipboard->PutText(MakeSharedText(m_originalLocationBox->GetValue().utf8_string())));
 }
 
 void FilePage::OnCopyStoredLocation(wxCommandEvent&)
@@ -159,8 +174,8 @@ void FilePage::OnCopyStoredLocation(wxCommandEvent&)
     if (!m_clipboard)
         return;
     if (std::optional<size_t> index = m_browser->Current())
-        m_clipboard->PutText(MakeSharedText(m_files[*index].storedCopy.u8string()));
+        SayCopied(this, m_clipboard->PutText(MakeSharedText(m_files[*index].storedCopy.u8string())));
     else
-        m_clipboard->PutText(MakeSharedText(m_storedLocationBox->GetValue().utf8_string()));
+        SayCopied(this, m_clipboard->PutText(MakeSharedText(m_storedLocationBox->GetValue().utf8_string())));
 }
 

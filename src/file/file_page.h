@@ -10,6 +10,7 @@
 class ClipboardConnection;
 class RecordBrowser;
 class wxButton;
+class ReadableLabel;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -50,12 +51,12 @@ private:
     // A deque: records are never moved once stored, however many arrive.
     std::deque<FileRecord> m_files;
     ClipboardConnection* m_clipboard = nullptr;
-    wxStaticText* m_nameValue;
-    wxStaticText* m_sizeValue;
-    wxStaticText* m_typeValue;
-    wxStaticText* m_modifiedValue;
-    wxStaticText* m_accessedValue;
-    wxStaticText* m_createdValue;
+    ReadableLabel* m_nameValue;
+    ReadableLabel* m_sizeValue;
+    ReadableLabel* m_typeValue;
+    ReadableLabel* m_modifiedValue;
+    ReadableLabel* m_accessedValue;
+    ReadableLabel* m_createdValue;
     wxTextCtrl* m_originalLocationBox;
     wxTextCtrl* m_storedLocationBox;
     wxButton* m_copyButton;

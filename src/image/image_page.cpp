@@ -5,6 +5,7 @@
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
+#include "platform/accessible.h"
 #include "platform/clipboard_connection.h"
 
 #include <wx/bitmap.h>
@@ -35,6 +36,7 @@ ImagePage::ImagePage(wxWindow* parent)
     browse.what = kWhat;
     browse.count = [this] { return m_images.size(); };
     browse.show = [this](size_t index) { ShowRecord(index); };
+    browse.spoken = [this](size_t index) { return ImageDescription(m_images[index]); };
     m_browser = std::make_unique<RecordBrowser>(this, std::move(browse));
     // The box keeps its place and size whatever the record shown; the
     // preview inside it is drawn from its top-left corner.
@@ -42,6 +44,8 @@ ImagePage::ImagePage(wxWindow* parent)
     m_previewBox = new wxPanel(this, wxID_ANY, wxDefaultPosition, box, wxNO_BORDER);
     m_previewBox->SetMinSize(box);
     m_preview = new wxStaticBitmap(m_previewBox, wxID_ANY, wxNullBitmap, wxPoint(0, 0), box);
+    // A picture to look at, not a place for the keyboard.
+    m_previewBox->DisableFocusFromKeyboard();
     m_copyButton = new wxButton(this, ID_COPY, "Copy to Clipboard");
 
     auto* page = new wxBoxSizer(wxVERTICAL);
@@ -56,6 +60,12 @@ ImagePage::ImagePage(wxWindow* parent)
     page->Add(CentredRow(m_copyButton), 0, wxEXPAND);
     page->AddSpacer(kRowGap);
     SetSizer(page);
+    m_browser->LabelsNameNothing();
+}
+
+wxString ImageDescription(const ImageRecord& image)
+{
+    return wxString::Format("Image, %d by %d", image.width, image.height);
 }
 
 bool AcceptsImageSize(int width, int height)
@@ -100,6 +110,7 @@ void ImagePage::ShowRecord(size_t index)
     m_preview->SetBitmap(wxNullBitmap);
     m_preview->SetBitmap(bitmap);
     m_preview->SetSize(0, 0, bitmap.IsOk() ? bitmap.GetWidth() : 0, bitmap.IsOk() ? bitmap.GetHeight() : 0);
+    ExposeAsImage(m_preview, ImageDescription(record));
 }
 
 void ImagePage::OnCopy(wxCommandEvent&)
@@ -113,7 +124,7 @@ void ImagePage::OnCopy(wxCommandEvent&)
         // As it is kept: no decoding and re-encoding of a large image.
         m_copyRequest = 0;
         if (m_clipboard)
-            m_clipboard->PutPng(record.data, record.forms);
+            SayCopied(this, m_clipboard->PutPng(record.data, record.forms));
         return;
     }
     if (!m_converter)
@@ -124,8 +135,8 @@ void ImagePage::OnCopy(wxCommandEvent&)
                 if (request != m_copyRequest)
                     return;
                 m_copyRequest = 0;
-                if (png && m_clipboard)
-                    m_clipboard->PutPng(png, m_copyForms);
+                if (m_clipboard)
+                    SayCopied(this, png && m_clipboard->PutPng(png, m_copyForms));
             });
         });
     }

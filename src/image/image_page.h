@@ -11,6 +11,10 @@
 // The page keeps only images at least 5 pixels wide and 5 high.
 bool AcceptsImageSize(int width, int height);
 
+// What a screen reader says a recorded picture is: "Image, 1920 by 1080".
+class wxString;
+wxString ImageDescription(const ImageRecord& image);
+
 class ClipboardConnection;
 class PngConverter;
 class RecordBrowser;

@@ -202,6 +202,7 @@ std::string SaveFailureMessage(const SaveReport& report)
 SaveReport RunSave(const SaveJob& job, const std::atomic<bool>* stop)
 {
     SaveReport report;
+    report.records = job.texts.size() + job.images.size() + job.storedCopies.size();
     Outcome outcome(report);
     std::vector<fs::path> folders = SaveFolders(job);
     report.folder = folders.back();

@@ -40,6 +40,7 @@ struct SaveJob
 // the first of them could not.
 struct SaveReport
 {
+    std::size_t records = 0;  // the command's, written or not
     std::size_t failed = 0;
     std::filesystem::path folder;  // the command's own folder
     std::string firstReason;

@@ -1,6 +1,7 @@
 #include "text/text_page.h"
 
 #include "ui/labels.h"
+#include "platform/accessible.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
 #include "platform/clipboard_connection.h"
@@ -33,6 +34,7 @@ TextPage::TextPage(wxWindow* parent)
     browse.count = [this] { return m_texts.size(); };
     // The preview holds its own copy: edits there never reach the record.
     browse.show = [this](size_t index) { m_previewText.Show(m_texts[index]); };
+    browse.spoken = [this](size_t) { return SpokenStart(m_preview); };
     m_browser = std::make_unique<RecordBrowser>(this, std::move(browse));
     m_searchLabel = new wxStaticText(this, wxID_ANY, "Search log: ");
     SetLabelFont(m_searchLabel);
@@ -66,6 +68,10 @@ TextPage::TextPage(wxWindow* parent)
     page->Add(CentredRow(m_copyButton), 0, wxEXPAND);
     page->AddSpacer(kRowGap);
     SetSizer(page);
+
+    LinkLabel(m_searchLabel, m_searchField);
+    LinkLabel(m_previewLabel, m_preview);
+    m_browser->LabelsNameNothing();
 }
 
 TextPage::~TextPage() = default;
@@ -89,7 +95,7 @@ void TextPage::OnPrevious(wxCommandEvent&)
 void TextPage::OnCopy(wxCommandEvent&)
 {
     if (m_clipboard)
-        m_clipboard->PutText(m_previewText.TextToCopy(), m_previewText.FormsToCopy());
+        SayCopied(this, m_clipboard->PutText(m_previewText.TextToCopy(), m_previewText.FormsToCopy()));
 }
 
 void TextPage::OnSearch(wxCommandEvent&)

@@ -1,5 +1,7 @@
 #include "text/text_preview.h"
 
+#include "ui/browse.h"
+
 #include <wx/textctrl.h>
 
 namespace {
@@ -41,4 +43,12 @@ SharedText TextPreview::TextToCopy() const
         edited.resize(edited.size() - mark.size());
     edited.append(*m_shown, m_shownBytes, std::string::npos);
     return MakeSharedText(std::move(edited));
+}
+
+wxString SpokenStart(wxTextCtrl* box)
+{
+    // A few characters more than are said, for the blanks that fold away.
+    const std::string start = box->GetRange(0, static_cast<long>(4 * kSpokenLength)).utf8_string();
+    const std::string spoken = SpokenExcerpt(start);
+    return wxString::FromUTF8(spoken.data(), spoken.size());
 }

@@ -33,3 +33,7 @@ private:
     wxString m_shownValue;
     size_t m_shownBytes = 0;  // of the record: all of it unless the preview is cut
 };
+
+// The start of what `box` shows, as a screen reader says it after the
+// record's position.
+wxString SpokenStart(wxTextCtrl* box);

@@ -34,6 +34,8 @@ TextSearch::TextSearch(TextRecords results, ClipboardConnection* clipboard)
     browsing.start = 1;
     browsing.count = [this] { return m_results.size(); };
     browsing.show = [this](size_t index) { m_resultText.Show(m_results[index]); };
+    browsing.spoken = [this](size_t) { return SpokenStart(m_resultView); };
+    browsing.positionAt = RecordBrowser::PositionAt::BeforeButtons;
     m_browser = std::make_unique<RecordBrowser>(m_panel, std::move(browsing));
     m_resultView = new wxTextCtrl(m_panel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(345, 125),
                                   wxTE_MULTILINE | wxTE_PROCESS_ENTER);
@@ -61,12 +63,25 @@ TextSearch::TextSearch(TextRecords results, ClipboardConnection* clipboard)
 
     FixSizeToFit(this, panel->GetMinSize());
     CloseWhenDestroyedFromOutside(this);
+    m_browser->LabelsNameNothing();
+    CloseOnEscape(this);
 
     // The first match goes into the box once the window is on screen: a box
     // that has no width yet breaks a long line at every character, and a
     // line of a few hundred kilobytes then took many seconds and a hundred
     // megabytes.
     CallAfter([this] { m_browser->ShowCurrent(); });
+    // And said once the window has the focus, which it gets from the window
+    // manager some time after it is shown: a screen reader speaks only of
+    // the control it is on.
+    Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
+        event.Skip();
+        if (event.GetActive() && !m_opened)
+        {
+            m_opened = true;
+            CallAfter([this] { m_browser->SayCurrent(); });
+        }
+    });
 }
 
 TextSearch::~TextSearch()
@@ -91,5 +106,5 @@ void TextSearch::OnPrevious(wxCommandEvent&)
 void TextSearch::OnCopy(wxCommandEvent&)
 {
     if (m_clipboard)
-        m_clipboard->PutText(m_resultText.TextToCopy(), m_resultText.FormsToCopy());
+        SayCopied(this, m_clipboard->PutText(m_resultText.TextToCopy(), m_resultText.FormsToCopy()));
 }

@@ -43,6 +43,7 @@ private:
     wxButton* m_copyButton;
     wxTextCtrl* m_resultView;
     TextPreview m_resultText{nullptr};
+    bool m_opened = false;  // said what it holds
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -1,5 +1,7 @@
 #include "ui/browse.h"
 
+#include <algorithm>
+
 bool BrowsePosition::Next(std::uint32_t recordCount)
 {
     if (m_position >= recordCount)
@@ -30,4 +32,45 @@ std::string PositionLabelText(std::uint32_t position)
 std::string ResultsLabelText(std::uint32_t position, std::uint32_t total)
 {
     return PositionLabelText(position) + " of " + std::to_string(total) + " results";
+}
+
+std::string SpokenExcerpt(const std::string& utf8)
+{
+    std::string spoken;
+    std::size_t characters = 0;
+    std::size_t lastBlank = std::string::npos;  // where a word ended, in `spoken`
+    bool cut = false;
+    for (std::size_t i = 0; i < utf8.size();)
+    {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte <= 0x20 || byte == 0x7f)
+        {
+            if (!spoken.empty() && spoken.back() != ' ')
+            {
+                lastBlank = spoken.size();
+                spoken += ' ';
+            }
+            ++i;
+            continue;
+        }
+        // A whole sequence: its lead byte tells its length; a stray byte is
+        // one character of its own.
+        std::size_t length = byte < 0x80 ? 1 : byte >= 0xf0 ? 4 : byte >= 0xe0 ? 3 : byte >= 0xc0 ? 2 : 1;
+        length = std::min(length, utf8.size() - i);
+        if (characters == kSpokenLength)
+        {
+            cut = true;
+            break;
+        }
+        spoken.append(utf8, i, length);
+        ++characters;
+        i += length;
+    }
+    if (cut && lastBlank != std::string::npos && lastBlank * 4 >= spoken.size() * 3)
+        spoken.resize(lastBlank);
+    while (!spoken.empty() && spoken.back() == ' ')
+        spoken.pop_back();
+    if (cut)
+        spoken += "...";
+    return spoken;
 }

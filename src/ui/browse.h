@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -32,3 +33,11 @@ std::string PositionLabelText(std::uint32_t position);
 
 // "Currently viewing #N of M results".
 std::string ResultsLabelText(std::uint32_t position, std::uint32_t total);
+
+// The start of a text as a screen reader says it after the position: runs
+// of blanks, line ends and control characters as one blank, at most
+// kSpokenLength characters (UTF-8 sequences kept whole), cut at a word
+// where one ends near the limit, and "..." where cut. Some records are
+// megabytes long; a few words tell them apart.
+constexpr std::size_t kSpokenLength = 100;
+std::string SpokenExcerpt(const std::string& utf8);

@@ -1,5 +1,6 @@
 #include "ui/labels.h"
 
+#include "platform/accessible.h"
 #include "platform/label_font.h"
 
 #include <wx/dcclient.h>
@@ -35,4 +36,18 @@ wxSize LabelTextSize(wxWindow* label)
     wxSize size = dc.GetMultiLineTextExtent(label->GetLabel());
     size.IncTo(label->GetBestSize());
     return size;
+}
+
+ReadableLabel::ReadableLabel(wxWindow* parent, const wxString& caption)
+    : wxStaticText(parent, wxID_ANY, wxEmptyString), m_caption(caption)
+{
+    SetLabelFont(this);
+    LetLabelTakeFocus(this);
+    SetAccessibleName(this, m_caption);
+}
+
+void ReadableLabel::SetValue(const wxString& value)
+{
+    SetLabel(value);
+    SetAccessibleName(this, m_caption + " " + value);
 }

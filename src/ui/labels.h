@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wx/stattext.h>
+
 #include <string>
 
 class wxString;
@@ -22,3 +24,17 @@ wxSize LabelTextSize(wxWindow* label);
 
 // Count and position texts are plain ASCII made from fixed pieces and numbers.
 wxString AsciiLabel(const std::string& text);
+
+// A label Tab stops at, so that a screen reader reads it in its turn; its
+// accessible name says what it is and holds ("Size: 12kb").
+class ReadableLabel : public wxStaticText
+{
+public:
+    ReadableLabel(wxWindow* parent, const wxString& caption);
+    void SetValue(const wxString& value);
+    bool AcceptsFocus() const override { return true; }
+    bool AcceptsFocusFromKeyboard() const override { return true; }
+
+private:
+    wxString m_caption;
+};

@@ -2,6 +2,7 @@
 
 #include "ui/callback_timer.h"
 
+#include <wx/event.h>
 #include <wx/sizer.h>
 #include <wx/window.h>
 
@@ -35,6 +36,25 @@ void FixSizeToFit(wxWindow* window, const wxSize& client)
     size.IncTo(window->GetSize());
     window->SetSize(size);
     window->SetSizeHints(size, size);
+}
+
+void CloseOnEscape(wxWindow* window, int closeId)
+{
+    window->Bind(wxEVT_CHAR_HOOK, [window, closeId](wxKeyEvent& event) {
+        if (event.GetKeyCode() != WXK_ESCAPE || event.HasAnyModifiers())
+        {
+            event.Skip();
+            return;
+        }
+        if (closeId == -1)
+        {
+            window->Close();
+            return;
+        }
+        wxCommandEvent click(wxEVT_BUTTON, closeId);
+        click.SetEventObject(window);
+        window->GetEventHandler()->ProcessEvent(click);
+    });
 }
 
 DeferredRefresh::DeferredRefresh(wxWindow* window, std::function<void()> refresh)

@@ -27,6 +27,10 @@ wxSizer* CentredRow(wxWindow* control);
 class wxSize;
 void FixSizeToFit(wxWindow* window, const wxSize& client);
 
+// Escape closes `window`, as it closes every dialog of the desktop: through
+// its button `closeId` where it has one, else as its close box does.
+void CloseOnEscape(wxWindow* window, int closeId = -1);
+
 // Runs a window's refresh once, after the events already queued, however
 // often it is asked meanwhile: records can arrive by the thousand, and each
 // would otherwise relabel and lay out its page. And when a refresh has

@@ -1,6 +1,8 @@
 #include "ui/record_browser.h"
 
+#include "ui/callback_timer.h"
 #include "ui/labels.h"
+#include "platform/accessible.h"
 
 #include <wx/button.h>
 #include <wx/stattext.h>
@@ -21,13 +23,32 @@ RecordBrowser::RecordBrowser(wxWindow* parent, Setup setup)
       m_countRefresh(parent, [this] {
           m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_setup.count(), m_setup.what)));
           m_parent->Layout();
+          SayCount();
       })
 {
     if (m_setup.what)
         m_countLabel = MakeLabel(parent, CountLabelText(m_setup.count(), m_setup.what));
+    if (m_setup.positionAt == PositionAt::BeforeButtons)
+        MakePositionLabel();
     m_previousButton = new wxButton(parent, m_setup.previousId, "<< Previous");
     m_nextButton = new wxButton(parent, m_setup.nextId, "Next >>");
-    m_positionLabel = MakeLabel(parent, PositionText());
+    if (m_setup.positionAt == PositionAt::AfterButtons)
+        MakePositionLabel();
+}
+
+RecordBrowser::~RecordBrowser() = default;
+
+void RecordBrowser::MakePositionLabel()
+{
+    if (!m_positionLabel)
+        m_positionLabel = MakeLabel(m_parent, PositionText());
+}
+
+void RecordBrowser::LabelsNameNothing()
+{
+    if (m_countLabel)
+        LinkLabel(m_countLabel, nullptr);
+    LinkLabel(m_positionLabel, nullptr);
 }
 
 std::string RecordBrowser::PositionText() const
@@ -64,7 +85,44 @@ std::optional<std::size_t> RecordBrowser::Current() const
 
 void RecordBrowser::Show()
 {
-    m_positionLabel->SetLabel(AsciiLabel(PositionText()));
+    const wxString position = AsciiLabel(PositionText());
+    m_positionLabel->SetLabel(position);
     m_parent->Layout();
     m_setup.show(*Current());
+    // Said of the button just pressed, which keeps the focus.
+    SayCurrent();
+}
+
+void RecordBrowser::SayCurrent()
+{
+    if (!Current())
+        return;
+    wxString said = AsciiLabel(PositionText());
+    if (m_setup.spoken)
+        if (wxString what = m_setup.spoken(*Current()); !what.empty())
+            said += ". " + what;
+    Announce(m_parent, said);
+}
+
+void RecordBrowser::SayCount()
+{
+    // A burst is said as its first record and then as its count once a
+    // second, the last count always: enough to follow it, never a flood.
+    auto since = std::chrono::steady_clock::now() - m_countSaid;
+    if (since < kCountSaidEvery)
+    {
+        if (!m_sayCountTimer)
+            m_sayCountTimer = std::make_unique<CallbackTimer>([this] { SayCount(); });
+        if (!m_sayCountTimer->IsRunning())
+            m_sayCountTimer->StartOnce(
+                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(kCountSaidEvery - since).count()));
+        return;
+    }
+    m_countSaid = std::chrono::steady_clock::now();
+    Announce(m_parent, AsciiLabel(std::to_string(m_setup.count()) + " " + m_setup.what));
+}
+
+void SayCopied(wxWindow* where, bool copied)
+{
+    Announce(where, copied ? "Copied" : "Not copied");
 }

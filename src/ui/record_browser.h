@@ -3,13 +3,17 @@
 #include "ui/browse.h"
 #include "ui/page_layout.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class CallbackTimer;
 class wxButton;
 class wxStaticText;
+class wxString;
 class wxWindow;
 
 // The browsing part that every page and the results window share: the
@@ -20,6 +24,16 @@ class wxWindow;
 class RecordBrowser
 {
 public:
+    // Where the position label is made, which is where a screen reader
+    // reads it: after the two buttons, before them, or when the owner
+    // calls MakePositionLabel().
+    enum class PositionAt
+    {
+        AfterButtons,
+        BeforeButtons,
+        Later
+    };
+
     struct Setup
     {
         int previousId = 0;
@@ -29,11 +43,22 @@ public:
         std::uint32_t start = 0;     // 0 until the first "Next >>"; a results window starts at 1
         std::function<std::size_t()> count;
         std::function<void(std::size_t index)> show;  // the record at this 0-based index
+        // What a screen reader says of the record after its position, once
+        // it is on view: the start of a text, what a picture is.
+        std::function<wxString(std::size_t index)> spoken;
+        PositionAt positionAt = PositionAt::AfterButtons;
     };
 
     // Makes the controls on `parent` now, in this order: the count label,
-    // "<< Previous", "Next >>", the position label.
+    // "<< Previous", "Next >>", and the position label where asked.
     RecordBrowser(wxWindow* parent, Setup setup);
+    ~RecordBrowser();
+
+    void MakePositionLabel();
+
+    // Once the owner has made all its controls: the count and position
+    // labels name none of them.
+    void LabelsNameNothing();
 
     wxStaticText* CountLabel() const { return m_countLabel; }
     wxStaticText* PositionLabel() const { return m_positionLabel; }
@@ -45,15 +70,21 @@ public:
 
     // Shows the record on view again (after the window came up).
     void ShowCurrent();
+    // Tells a screen reader the position and the record on view again.
+    void SayCurrent();
 
-    // Records were added: the count label follows, once per burst.
+    // Records were added: the count label follows, once per burst, and a
+    // screen reader hears the new count, at most once a second.
     void RecordsAdded() { m_countRefresh.Request(); }
+
+    static constexpr std::chrono::milliseconds kCountSaidEvery{1000};
 
     // The index of the record on view; nullopt before the first "Next >>".
     std::optional<std::size_t> Current() const;
 
 private:
     void Show();
+    void SayCount();
     std::string PositionText() const;
 
     wxWindow* m_parent;
@@ -62,6 +93,13 @@ private:
     wxStaticText* m_countLabel = nullptr;
     wxButton* m_previousButton;
     wxButton* m_nextButton;
-    wxStaticText* m_positionLabel;
+    wxStaticText* m_positionLabel = nullptr;
     DeferredRefresh m_countRefresh;
+    std::chrono::steady_clock::time_point m_countSaid;
+    std::unique_ptr<CallbackTimer> m_sayCountTimer;
 };
+
+// Tells a screen reader whether a copy button's record went to the
+// clipboard: "Copied", or "Not copied" when the clipboard could not be
+// taken. Nothing shows.
+void SayCopied(wxWindow* where, bool copied);

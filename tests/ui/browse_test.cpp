@@ -37,3 +37,24 @@ TEST(Labels, KeepTheSameWordingForEveryCount)
     EXPECT_EQ(PositionLabelText(0), "Currently viewing #0");
     EXPECT_EQ(ResultsLabelText(1, 1), "Currently viewing #1 of 1 results");
 }
+
+TEST(SpokenExcerpt, SaysTheFirstWordsOfAText)
+{
+    EXPECT_EQ(SpokenExcerpt("  line one\r\n\tline\x01two  "), "line one line two");
+    EXPECT_EQ(SpokenExcerpt(""), "");
+    EXPECT_EQ(SpokenExcerpt("\n\n"), "");
+
+    // Cut at the word before the limit, never inside a character.
+    std::string words;
+    while (words.size() < 300)
+        words += "word ";
+    std::string spoken = SpokenExcerpt(words);
+    EXPECT_EQ(spoken.substr(spoken.size() - 7), "word...");
+    EXPECT_LE(spoken.size(), kSpokenLength + 3);
+    std::string accents;
+    for (int i = 0; i < 150; ++i)
+        accents += "\xc3\xa9";  // é, no blank anywhere
+    spoken = SpokenExcerpt(accents);
+    EXPECT_EQ(spoken, accents.substr(0, 2 * kSpokenLength) + "...");
+    EXPECT_EQ(SpokenExcerpt("\xff\xfe ok"), "\xff\xfe ok");  // bytes that are no UTF-8 are kept as they are
+}

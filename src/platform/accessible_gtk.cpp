@@ -1,0 +1,182 @@
+#include "platform/accessible.h"
+
+#include <wx/string.h>
+#include <wx/toplevel.h>
+#include <wx/window.h>
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+namespace {
+
+// The widget that takes the focus for a control: a multi-line text box is
+// a text view inside a scrolled window.
+GtkWidget* FocusWidget(wxWindow* control)
+{
+    auto* widget = static_cast<GtkWidget*>(control->GetHandle());
+    if (widget && GTK_IS_SCROLLED_WINDOW(widget))
+        if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(widget)))
+            return child;
+    return widget;
+}
+
+AtkObject* AccessibleOf(wxWindow* control)
+{
+    GtkWidget* widget = FocusWidget(control);
+    return widget ? gtk_widget_get_accessible(widget) : nullptr;
+}
+
+GtkLabel* LabelWidget(wxWindow* label)
+{
+    auto* widget = static_cast<GtkWidget*>(label->GetHandle());
+    if (widget && GTK_IS_BIN(widget))
+        widget = gtk_bin_get_child(GTK_BIN(widget));
+    return widget && GTK_IS_LABEL(widget) ? GTK_LABEL(widget) : nullptr;
+}
+
+gboolean NameByTitle(GSignalInvocationHint*, guint count, const GValue* values, gpointer)
+{
+    if (count < 1)
+        return TRUE;
+    GObject* object = static_cast<GObject*>(g_value_get_object(&values[0]));
+    if (object && GTK_IS_MESSAGE_DIALOG(object))
+    {
+        const gchar* title = gtk_window_get_title(GTK_WINDOW(object));
+        if (title && *title)
+            atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(object)), title);
+    }
+    return TRUE;  // stay hooked
+}
+
+// The control a label names, which the toolkit would otherwise replace by
+// whichever focusable control was made after the label, when the window is
+// first idle. Weak: the control may go before its label.
+struct WantedControl
+{
+    GtkWidget* widget = nullptr;
+
+    void Set(GtkWidget* control)
+    {
+        if (widget)
+            g_object_remove_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&widget));
+        widget = control;
+        if (widget)
+            g_object_add_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&widget));
+    }
+};
+
+const char kWantedKey[] = "quillory-labelled-control";
+
+void ForgetWanted(gpointer data)
+{
+    auto* wanted = static_cast<WantedControl*>(data);
+    wanted->Set(nullptr);
+    delete wanted;
+}
+
+void KeepWanted(GObject* object, GParamSpec*, gpointer data)
+{
+    auto* wanted = static_cast<WantedControl*>(data);
+    GtkLabel* label = GTK_LABEL(object);
+    // GTK itself clears it when the control goes: that stays.
+    GtkWidget* now = gtk_label_get_mnemonic_widget(label);
+    if (now && now != wanted->widget)
+        gtk_label_set_mnemonic_widget(label, wanted->widget);
+}
+
+}  // namespace
+
+void ExposeAsLink(wxWindow* control)
+{
+    if (AtkObject* accessible = AccessibleOf(control))
+        atk_object_set_role(accessible, ATK_ROLE_LINK);
+}
+
+void ExposeAsDialog(wxWindow* window)
+{
+    if (AtkObject* accessible = AccessibleOf(window))
+        atk_object_set_role(accessible, ATK_ROLE_DIALOG);
+}
+
+void ExposeAsImage(wxWindow* control, const wxString& description)
+{
+    if (AtkObject* accessible = AccessibleOf(control))
+    {
+        atk_object_set_role(accessible, ATK_ROLE_IMAGE);
+        atk_object_set_name(accessible, description.utf8_str());
+    }
+}
+
+void SetAccessibleName(wxWindow* control, const wxString& name)
+{
+    if (AtkObject* accessible = AccessibleOf(control))
+        atk_object_set_name(accessible, name.utf8_str());
+}
+
+void LinkLabel(wxWindow* label, wxWindow* control)
+{
+    GtkLabel* widget = LabelWidget(label);
+    if (!widget)
+        return;
+    auto* wanted = static_cast<WantedControl*>(g_object_get_data(G_OBJECT(widget), kWantedKey));
+    if (!wanted)
+    {
+        wanted = new WantedControl;
+        g_object_set_data_full(G_OBJECT(widget), kWantedKey, wanted, ForgetWanted);
+        g_signal_connect(widget, "notify::mnemonic-widget", G_CALLBACK(KeepWanted), wanted);
+    }
+    wanted->Set(control ? FocusWidget(control) : nullptr);
+    // GTK reads the relations on both sides from the mnemonic widget.
+    gtk_label_set_mnemonic_widget(widget, wanted->widget);
+}
+
+void LetLabelTakeFocus(wxWindow* label)
+{
+    if (GtkLabel* widget = LabelWidget(label))
+        gtk_widget_set_can_focus(GTK_WIDGET(widget), TRUE);
+}
+
+void Announce(wxWindow* window, const wxString& message)
+{
+    wxWindow* top = wxGetTopLevelParent(window);
+    if (!top || !top->GetHandle() || !GTK_IS_WINDOW(top->GetHandle()))
+        return;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(top->GetHandle()));
+    if (!focus)
+        return;
+    AtkObject* accessible = gtk_widget_get_accessible(focus);
+    // A notebook's focus is on its tab: the screen reader follows the tab's
+    // own accessible object, one child of the notebook's per page.
+    AtkObject* tab = nullptr;
+    if (GTK_IS_NOTEBOOK(focus))
+    {
+        gint page = gtk_notebook_get_current_page(GTK_NOTEBOOK(focus));
+        if (page >= 0 && page < atk_object_get_n_accessible_children(accessible))
+            accessible = tab = atk_object_ref_accessible_child(accessible, page);
+    }
+    if (!accessible)
+        return;
+    // A screen reader speaks a new description of the object it is on;
+    // putting the old one back says nothing when it was empty, and the
+    // program gives none of its focusable controls a description.
+    const gchar* before = atk_object_get_description(accessible);
+    const std::string old = before ? before : "";
+    atk_object_set_description(accessible, message.utf8_str());
+    atk_object_set_description(accessible, old.c_str());
+    if (tab)
+        g_object_unref(tab);
+}
+
+void NameMessageBoxesByCaption()
+{
+    // At "map", after the message box has named itself and before a screen
+    // reader hears of the window.
+    static bool hooked = false;
+    if (hooked)
+        return;
+    hooked = true;
+    gpointer type = g_type_class_ref(GTK_TYPE_WIDGET);
+    g_signal_add_emission_hook(g_signal_lookup("map", GTK_TYPE_WIDGET), 0, NameByTitle, nullptr, nullptr);
+    g_type_class_unref(type);
+}
