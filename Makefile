@@ -20,6 +20,9 @@ TEST_PACKAGES := pcmanfm thunar mousepad ristretto desktop-file-utils appstream 
 # portals they bring are ended with each test).
 WAYLAND_TEST_PACKAGES := sway kwin-wayland mutter xwayland wl-clipboard
 RICH_TEST_PACKAGES := libreoffice-writer libreoffice-gtk3 firefox-esr
+# The screen reader the tests listen to, without a speech synthesizer: its
+# speech goes to a log (tests/e2e/orca_speech_log.py).
+SCREEN_READER_PACKAGES := orca
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
@@ -80,7 +83,7 @@ test: test-plain test-asan test-tsan test-windows
 
 test-deps: deps
 	@$(MAKE) --no-print-directory install-missing WANTED="$(TEST_PACKAGES)"
-	@$(MAKE) --no-print-directory install-missing WANTED="$(WAYLAND_TEST_PACKAGES) $(RICH_TEST_PACKAGES)" \
+	@$(MAKE) --no-print-directory install-missing WANTED="$(WAYLAND_TEST_PACKAGES) $(RICH_TEST_PACKAGES) $(SCREEN_READER_PACKAGES)" \
 	  APT_OPTIONS=--no-install-recommends
 
 # The fast gate: the unit, thread and window tests of the plain build, on a

@@ -25,6 +25,18 @@ namespace {
 
 const char kWhat[] = "images";
 
+// A picture to look at, not a place for the keyboard: Tab passes it by.
+class PictureBox : public wxPanel
+{
+public:
+    PictureBox(wxWindow* parent, const wxSize& size)
+        : wxPanel(parent, wxID_ANY, wxDefaultPosition, size, wxNO_BORDER)
+    {
+    }
+    bool AcceptsFocus() const override { return false; }
+    bool AcceptsFocusFromKeyboard() const override { return false; }
+};
+
 }  // namespace
 
 ImagePage::ImagePage(wxWindow* parent)
@@ -41,11 +53,9 @@ ImagePage::ImagePage(wxWindow* parent)
     // The box keeps its place and size whatever the record shown; the
     // preview inside it is drawn from its top-left corner.
     const wxSize box(kPreviewBoxWidth, kPreviewBoxHeight);
-    m_previewBox = new wxPanel(this, wxID_ANY, wxDefaultPosition, box, wxNO_BORDER);
+    m_previewBox = new PictureBox(this, box);
     m_previewBox->SetMinSize(box);
     m_preview = new wxStaticBitmap(m_previewBox, wxID_ANY, wxNullBitmap, wxPoint(0, 0), box);
-    // A picture to look at, not a place for the keyboard.
-    m_previewBox->DisableFocusFromKeyboard();
     m_copyButton = new wxButton(this, ID_COPY, "Copy to Clipboard");
 
     auto* page = new wxBoxSizer(wxVERTICAL);

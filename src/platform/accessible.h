@@ -30,9 +30,9 @@ void LinkLabel(wxWindow* label, wxWindow* control);
 void LetLabelTakeFocus(wxWindow* label);
 
 // Says `message` through the screen reader, if one listens, without moving
-// the focus, and only while the focus is in `window`'s top-level window: it
-// is said of the control that has the focus there, and nothing stays
-// behind on that control.
+// the focus: of the control that has the focus in `window`'s top-level
+// window, at once where that window is active, else when the window gets
+// the focus back. Nothing stays behind on the control.
 void Announce(wxWindow* window, const wxString& message);
 
 // The system's message boxes are read with their captions: the toolkit's

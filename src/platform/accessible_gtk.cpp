@@ -85,6 +85,49 @@ void KeepWanted(GObject* object, GParamSpec*, gpointer data)
         gtk_label_set_mnemonic_widget(label, wanted->widget);
 }
 
+// A message said as an object's description, taken back later.
+struct SaidMessage
+{
+    GWeakRef object;
+    std::string message;
+};
+
+constexpr guint kSaidFor = 1500;  // ms: long enough to be heard, at worst after a little queueing
+
+gboolean TakeBackDescription(gpointer data)
+{
+    auto* said = static_cast<SaidMessage*>(data);
+    if (auto* accessible = static_cast<AtkObject*>(g_weak_ref_get(&said->object)))
+    {
+        // The program gives none of its focusable controls a description of
+        // its own: none is put back, and an empty one is never spoken.
+        const gchar* now = atk_object_get_description(accessible);
+        if (now && said->message == now)
+            atk_object_set_description(accessible, "");
+        g_object_unref(accessible);
+    }
+    return G_SOURCE_REMOVE;
+}
+
+// Taken back as soon as the focus leaves the control, too: a screen reader
+// reads a description as part of the control when the focus comes back.
+gboolean TakeBackOnFocusOut(GtkWidget* widget, GdkEvent*, gpointer)
+{
+    AtkObject* accessible = gtk_widget_get_accessible(widget);
+    if (accessible && accessible->description && *accessible->description)
+        atk_object_set_description(accessible, "");
+    return FALSE;
+}
+
+const char kWatchedKey[] = "quillory-said-watched";
+
+void ForgetSaid(gpointer data)
+{
+    auto* said = static_cast<SaidMessage*>(data);
+    g_weak_ref_clear(&said->object);
+    delete said;
+}
+
 }  // namespace
 
 void ExposeAsLink(wxWindow* control)
@@ -133,8 +176,18 @@ void LinkLabel(wxWindow* label, wxWindow* control)
 
 void LetLabelTakeFocus(wxWindow* label)
 {
+    // GTK moves the focus only to a label that can be selected. Focus
+    // alone selects nothing: a selection would show, and become the
+    // primary selection, at every Tab.
     if (GtkLabel* widget = LabelWidget(label))
-        gtk_widget_set_can_focus(GTK_WIDGET(widget), TRUE);
+    {
+        // The toolkit stops the "focus" signal of a window made as one that
+        // never takes the focus, as a label is, which Tab then passes by.
+        g_signal_handlers_disconnect_matched(widget, static_cast<GSignalMatchType>(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA),
+                                             g_signal_lookup("focus", GTK_TYPE_WIDGET), 0, nullptr, nullptr, label);
+        gtk_label_set_selectable(widget, TRUE);
+        g_object_set(gtk_widget_get_settings(GTK_WIDGET(widget)), "gtk-label-select-on-focus", FALSE, nullptr);
+    }
 }
 
 void Announce(wxWindow* window, const wxString& message)
@@ -157,13 +210,41 @@ void Announce(wxWindow* window, const wxString& message)
     }
     if (!accessible)
         return;
-    // A screen reader speaks a new description of the object it is on;
-    // putting the old one back says nothing when it was empty, and the
-    // program gives none of its focusable controls a description.
-    const gchar* before = atk_object_get_description(accessible);
-    const std::string old = before ? before : "";
-    atk_object_set_description(accessible, message.utf8_str());
-    atk_object_set_description(accessible, old.c_str());
+    // A screen reader speaks a new description of the object it is on, and
+    // reads the description with the object when the focus comes to it:
+    // in a window that has the focus the message is taken back once heard
+    // (a reader drops an event that a later one of the same kind on the
+    // same object overtakes before it is spoken), in one that has not, when
+    // the focus leaves the control, so that it is heard on coming back.
+    const std::string said(message.utf8_str());
+    const bool active = gtk_window_is_active(GTK_WINDOW(top->GetHandle()));
+    if (active || tab)
+    {
+        // ATK tells nobody of an object's first description.
+        if (!accessible->description)
+            atk_object_set_description(accessible, "");
+        atk_object_set_description(accessible, said.c_str());
+    }
+    else
+    {
+        // Told now, a screen reader would say it now and again with the
+        // control when the focus comes: it is set without a word, as ATK's
+        // own setter sets it.
+        g_free(accessible->description);
+        accessible->description = g_strdup(said.c_str());
+    }
+    if (!tab && !g_object_get_data(G_OBJECT(focus), kWatchedKey))
+    {
+        g_object_set_data(G_OBJECT(focus), kWatchedKey, GINT_TO_POINTER(1));
+        g_signal_connect(focus, "focus-out-event", G_CALLBACK(TakeBackOnFocusOut), nullptr);
+    }
+    if (active || tab)
+    {
+        auto* pending = new SaidMessage;
+        g_weak_ref_init(&pending->object, accessible);
+        pending->message = said;
+        g_timeout_add_full(G_PRIORITY_DEFAULT, kSaidFor, TakeBackDescription, pending, ForgetSaid);
+    }
     if (tab)
         g_object_unref(tab);
 }

@@ -4,6 +4,8 @@
 
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 namespace {
 
 const char kCutMark[] = "\n\n[The preview ends here: copying it copies the whole text.]";
@@ -48,7 +50,9 @@ SharedText TextPreview::TextToCopy() const
 wxString SpokenStart(wxTextCtrl* box)
 {
     // A few characters more than are said, for the blanks that fold away.
-    const std::string start = box->GetRange(0, static_cast<long>(4 * kSpokenLength)).utf8_string();
+    // Within the box's text: the toolkit gives nothing for a range past its end.
+    const long end = std::min(static_cast<long>(4 * kSpokenLength), box->GetLastPosition());
+    const std::string start = box->GetRange(0, end).utf8_string();
     const std::string spoken = SpokenExcerpt(start);
     return wxString::FromUTF8(spoken.data(), spoken.size());
 }

@@ -70,17 +70,11 @@ TextSearch::TextSearch(TextRecords results, ClipboardConnection* clipboard)
     // that has no width yet breaks a long line at every character, and a
     // line of a few hundred kilobytes then took many seconds and a hundred
     // megabytes.
-    CallAfter([this] { m_browser->ShowCurrent(); });
-    // And said once the window has the focus, which it gets from the window
-    // manager some time after it is shown: a screen reader speaks only of
-    // the control it is on.
-    Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
-        event.Skip();
-        if (event.GetActive() && !m_opened)
-        {
-            m_opened = true;
-            CallAfter([this] { m_browser->SayCurrent(); });
-        }
+    // A screen reader hears it with the button that has the focus when the
+    // window gets the focus.
+    CallAfter([this] {
+        m_browser->ShowCurrent();
+        m_browser->SayCurrent();
     });
 }
 

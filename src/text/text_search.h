@@ -43,7 +43,6 @@ private:
     wxButton* m_copyButton;
     wxTextCtrl* m_resultView;
     TextPreview m_resultText{nullptr};
-    bool m_opened = false;  // said what it holds
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -72,8 +72,11 @@ void RecordBrowser::Previous()
 
 void RecordBrowser::ShowCurrent()
 {
-    if (Current())
-        Show();
+    if (!Current())
+        return;
+    m_positionLabel->SetLabel(AsciiLabel(PositionText()));
+    m_parent->Layout();
+    m_setup.show(*Current());
 }
 
 std::optional<std::size_t> RecordBrowser::Current() const
@@ -85,10 +88,7 @@ std::optional<std::size_t> RecordBrowser::Current() const
 
 void RecordBrowser::Show()
 {
-    const wxString position = AsciiLabel(PositionText());
-    m_positionLabel->SetLabel(position);
-    m_parent->Layout();
-    m_setup.show(*Current());
+    ShowCurrent();
     // Said of the button just pressed, which keeps the focus.
     SayCurrent();
 }

@@ -68,7 +68,8 @@ public:
     void Next();
     void Previous();
 
-    // Shows the record on view again (after the window came up).
+    // Shows the record on view again (after the window came up), without
+    // a word to a screen reader.
     void ShowCurrent();
     // Tells a screen reader the position and the record on view again.
     void SayCurrent();
