@@ -43,12 +43,22 @@ std::string SpokenExcerpt(const std::string& utf8)
     for (std::size_t i = 0; i < utf8.size();)
     {
         const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (characters == kSpokenLength)
+        {
+            // Cut only where something but blanks follows.
+            cut = std::any_of(utf8.begin() + static_cast<std::ptrdiff_t>(i), utf8.end(), [](char c) {
+                const auto b = static_cast<unsigned char>(c);
+                return b > 0x20 && b != 0x7f;
+            });
+            break;
+        }
         if (byte <= 0x20 || byte == 0x7f)
         {
             if (!spoken.empty() && spoken.back() != ' ')
             {
                 lastBlank = spoken.size();
                 spoken += ' ';
+                ++characters;
             }
             ++i;
             continue;
@@ -57,11 +67,6 @@ std::string SpokenExcerpt(const std::string& utf8)
         // one character of its own.
         std::size_t length = byte < 0x80 ? 1 : byte >= 0xf0 ? 4 : byte >= 0xe0 ? 3 : byte >= 0xc0 ? 2 : 1;
         length = std::min(length, utf8.size() - i);
-        if (characters == kSpokenLength)
-        {
-            cut = true;
-            break;
-        }
         spoken.append(utf8, i, length);
         ++characters;
         i += length;

@@ -56,5 +56,6 @@ TEST(SpokenExcerpt, SaysTheFirstWordsOfAText)
         accents += "\xc3\xa9";  // é, no blank anywhere
     spoken = SpokenExcerpt(accents);
     EXPECT_EQ(spoken, accents.substr(0, 2 * kSpokenLength) + "...");
+    EXPECT_EQ(SpokenExcerpt(accents.substr(0, 2 * kSpokenLength) + " \n "), accents.substr(0, 2 * kSpokenLength));
     EXPECT_EQ(SpokenExcerpt("\xff\xfe ok"), "\xff\xfe ok");  // bytes that are no UTF-8 are kept as they are
 }
