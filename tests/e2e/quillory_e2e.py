@@ -319,7 +319,7 @@ class Quillory:
 
     def dialog(self, title):
         """The program's dialog window with this title, once it shows."""
-        return wait_until(lambda: self._showing(self.find("frame", title, root=self.app)),
+        return wait_until(lambda: self._showing(self.find("dialog", title, root=self.app)),
                           what="the dialog " + title)
 
     def x_window(self):

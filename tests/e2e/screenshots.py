@@ -23,7 +23,7 @@ def window_named(title):
 
 
 def wait_until_gone(q, title):
-    e.wait_until(lambda: q._showing(q.find("frame", title, root=q.app)) is None, what="the dialog to close")
+    e.wait_until(lambda: q._showing(q.find("dialog", title, root=q.app)) is None, what="the dialog to close")
 
 
 def select_tab(q, index):

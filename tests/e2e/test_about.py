@@ -27,7 +27,7 @@ class About(QuilloryTest):
                     subprocess.run(["xdotool", "key", "Tab"], check=True, timeout=10)
                 wait_until(focused, what="the link to have the focus")
                 subprocess.run(["wmctrl", "-c", "Quillory :: About"], check=True, timeout=10)
-                wait_until(lambda: q._showing(q.find("frame", "Quillory :: About", root=q.app)) is None,
+                wait_until(lambda: q._showing(q.find("dialog", "Quillory :: About", root=q.app)) is None,
                            what="the dialog to go")
 
 
