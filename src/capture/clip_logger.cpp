@@ -153,7 +153,7 @@ void ClipLogger::PollFiles(const std::vector<std::filesystem::path>& files, cons
     // The files where they were, as their owner offered them, not the
     // stored copies.
     if (m_held)
-        m_held->Hold(read.serial, [files] { return OfferFiles(files); });
+        m_held->Hold(read.serial, [files, cut = read.cut] { return OfferFiles(files, cut); });
     // The whole list decides, in order: a list that only shares its last
     // name with the last one is still new.
     if (files == m_lastFiles)

@@ -1,6 +1,7 @@
 #include "clipboard/clip_offer.h"
 
 #include "clipboard/clip_text.h"
+#include "clipboard/read_plan.h"
 #include "clipboard/uri_list.h"
 
 #include <algorithm>
@@ -84,9 +85,9 @@ ClipOffer OfferText(SharedText text, SharedForms forms)
     return offer;
 }
 
-ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files)
+ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files, bool cut)
 {
-    std::string uriList, gnome = "copy";
+    std::string uriList, gnome = cut ? "cut" : "copy";
     for (const std::filesystem::path& file : files)
     {
         std::string uri = FileUri(file);
@@ -97,7 +98,13 @@ ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files)
     offer.forms.push_back(FormOf("text/uri-list", std::make_shared<const std::string>(std::move(uriList))));
     offer.forms.push_back(
         FormOf("x-special/gnome-copied-files", std::make_shared<const std::string>(std::move(gnome))));
-    offer.self = [files] { return ClipSnapshot::OfFiles(files); };
+    if (cut)
+        offer.forms.push_back(FormOf(kCutMarkTarget, std::make_shared<const std::string>("1")));
+    offer.self = [files, cut] {
+        ClipSnapshot self = ClipSnapshot::OfFiles(files);
+        self.cut = cut;
+        return self;
+    };
     return offer;
 }
 

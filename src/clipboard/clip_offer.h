@@ -41,8 +41,9 @@ struct ClipOffer
 // offered itself is served with its bytes rather than with one made here.
 ClipOffer OfferText(SharedText text, SharedForms forms = {});
 
-// Files as file managers paste them: text/uri-list and the GNOME form.
-ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files);
+// Files as file managers paste them: text/uri-list and the GNOME form,
+// which says "cut" for files that were cut, with KDE's mark of a cut then.
+ClipOffer OfferFiles(const std::vector<std::filesystem::path>& files, bool cut = false);
 
 ClipOffer OfferPng(SharedBytes png, SharedForms forms = {});
 // An image as these bytes of type `mime` (image/png, image/jpeg).

@@ -56,6 +56,7 @@ struct ClipSnapshot
     std::string text;                          // the text's bytes as offered, for Kind::Text
     Bytes imageData;                           // encoded as offered, for Kind::Image
     std::vector<std::filesystem::path> files;  // local paths as the file system spells them
+    bool cut = false;                          // the files were cut, not copied (a file manager's "cut")
     ClipForms forms;                           // beside a text or an image
     ChangeTime changedAt;                      // the earliest change this read answers
     std::uint64_t serial = 0;                  // which of the connection's reads found it (HeldCopy)

@@ -20,6 +20,9 @@ const char* const kTextTargets[] = {"UTF8_STRING", "text/plain;charset=utf-8", "
                                     "STRING",      "text/plain",               "TEXT",
                                     "COMPOUND_TEXT"};
 
+// The plain list first: a file manager that offers files cut may take the
+// GNOME form being read as the paste of its cut, and clear the clipboard
+// (PCManFM does).
 const char* const kFileListTargets[] = {"text/uri-list", "x-special/gnome-copied-files"};
 
 // ICCCM's targets and those of the clipboard-manager convention: answers
@@ -80,6 +83,8 @@ ReadPlan PlanRead(const std::vector<std::string>& targets)
             plan.fileListTarget = name;
             break;
         }
+    if (!plan.fileListTarget.empty() && Offers(targets, kCutMarkTarget))
+        plan.cutMarkTarget = kCutMarkTarget;
     for (const char* name : kImageTargets)
         if (Offers(targets, name))
         {
@@ -121,7 +126,7 @@ std::size_t TransferLimit(const ReadPlan& plan, std::string_view target)
         return kImageTransferLimit;
     if (!target.empty() && target == plan.fileListTarget)
         return kFileListTransferLimit;
-    if (!target.empty() && target == plan.secretHintTarget)
+    if (!target.empty() && (target == plan.secretHintTarget || target == plan.cutMarkTarget))
         return kSecretHintTransferLimit;
     return kTargetListTransferLimit;
 }

@@ -15,6 +15,7 @@ struct ReadPlan
     // mark is read first, and marked content is never recorded.
     std::string secretHintTarget;
     std::string fileListTarget;  // empty when no file list is offered
+    std::string cutMarkTarget;   // beside a file list: says whether its files were cut
     std::string textTarget;      // the best text form offered; empty for none
     std::string imageTarget;     // empty when no readable image is offered
 };
@@ -23,6 +24,10 @@ struct ReadPlan
 // content that must not be kept.
 constexpr const char* kSecretHintTarget = "x-kde-passwordManagerHint";
 constexpr const char* kSecretHintValue = "secret";
+
+// The mark file managers put beside files that were cut, "1" for cut (KDE's,
+// offered by PCManFM too); reading it changes nothing for its owner.
+constexpr const char* kCutMarkTarget = "application/x-kde-cutselection";
 
 // Whether the mark's value hides the content. Owners end it with a line
 // break or a NUL, or write it in capitals; a mark that can't be read hides

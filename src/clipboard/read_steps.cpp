@@ -111,12 +111,29 @@ void ReadSteps::Answer(std::optional<std::string> bytes, std::string_view type)
         if (bytes)
             if (auto paths = ParseFileUriList(*bytes, m_hostName))
             {
-                Finish(ClipSnapshot::OfFiles(std::move(*paths)));
+                ClipSnapshot files = ClipSnapshot::OfFiles(std::move(*paths));
+                files.cut = IsCutFileList(*bytes);
+                if (m_plan.cutMarkTarget.empty())
+                {
+                    Finish(std::move(files));
+                    return;
+                }
+                m_snapshot = std::move(files);
+                m_step = Step::CutMark;
+                m_next = m_plan.cutMarkTarget;
                 return;
             }
         // Not a list of local files: what else the clipboard offers decides.
         AskForTextOrImage();
         return;
+    case Step::CutMark:
+    {
+        // The list is read whole; a mark that can't be read leaves it copied.
+        ClipSnapshot files = std::move(m_snapshot);
+        files.cut = files.cut || (bytes && !bytes->empty() && bytes->front() == '1');
+        Finish(std::move(files));
+        return;
+    }
     case Step::Text:
     {
         std::optional<std::string> text;

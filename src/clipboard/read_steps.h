@@ -55,6 +55,7 @@ private:
     {
         SecretHint,
         FileList,
+        CutMark,
         Text,
         Image,
         Forms

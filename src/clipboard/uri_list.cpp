@@ -137,3 +137,9 @@ std::string FileUri(const std::filesystem::path& path)
     }
     return uri;
 }
+
+bool IsCutFileList(std::string_view data)
+{
+    const std::string_view first = data.substr(0, data.find('\n'));
+    return first == "cut" || first == "cut\r";
+}

@@ -18,6 +18,9 @@
 std::optional<std::vector<std::filesystem::path>>
 ParseFileUriList(std::string_view data, std::string_view hostName);
 
+// Whether a list in the gnome-copied-files form says its files were cut.
+bool IsCutFileList(std::string_view data);
+
 // The file: URI of a local absolute path, every byte that is not plainly
 // safe percent-escaped, so any path survives the round trip.
 std::string FileUri(const std::filesystem::path& path);

@@ -69,6 +69,9 @@ TEST(ClipOfferTest, FilesAndImages)
     EXPECT_EQ(files.Find("x-special/gnome-copied-files")->bytes,
               "copy\nfile:///tmp/a%20b.txt\nfile:///tmp/%C3%A9");
     EXPECT_EQ(files.self().files.size(), 2u);
+    ClipOffer cut = OfferFiles({"/tmp/a b.txt"}, true);
+    EXPECT_EQ(cut.Find("x-special/gnome-copied-files")->bytes, "cut\nfile:///tmp/a%20b.txt");
+    EXPECT_EQ(cut.Find("text/uri-list")->bytes, "file:///tmp/a%20b.txt\r\n");
 
     auto png = std::make_shared<const Bytes>(Bytes{0x89, 'P', 'N', 'G'});
     ClipOffer image = OfferPng(png);

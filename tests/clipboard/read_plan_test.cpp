@@ -13,6 +13,9 @@ TEST(ReadPlan, FileListComesBeforeTextAndImage)
     EXPECT_EQ(plan.imageTarget, "image/png");
 
     EXPECT_EQ(PlanRead({"x-special/gnome-copied-files"}).fileListTarget, "x-special/gnome-copied-files");
+    EXPECT_EQ(PlanRead({"text/uri-list", "application/x-kde-cutselection"}).cutMarkTarget,
+              "application/x-kde-cutselection");
+    EXPECT_EQ(PlanRead({"UTF8_STRING", "application/x-kde-cutselection"}).cutMarkTarget, "");
 }
 
 TEST(ReadPlan, TakesTheTextFormThatKeepsTheOwnersBytes)

@@ -34,6 +34,21 @@ TEST(ReadStepsTest, AFileListComesFirstAndTextWhenItIsNoListOfLocalFiles)
     ClipSnapshot snapshot = files.TakeSnapshot();
     ASSERT_EQ(snapshot.kind, ClipSnapshot::Kind::Files);
     EXPECT_EQ(snapshot.files.front(), "/tmp/a b");
+    EXPECT_FALSE(snapshot.cut);
+
+    // A file manager's "cut" is kept, for a list put back to say it again:
+    // from its mark beside the plain list, or from the GNOME form alone.
+    ReadSteps cut({"text/uri-list", "x-special/gnome-copied-files", "application/x-kde-cutselection"}, "host");
+    EXPECT_EQ(cut.Next(), "text/uri-list");
+    cut.Answer(std::string("file:///tmp/a%20b\r\n"), "text/uri-list");
+    EXPECT_EQ(cut.Next(), "application/x-kde-cutselection");
+    cut.Answer(std::string("1", 2), "application/x-kde-cutselection");
+    snapshot = cut.TakeSnapshot();
+    EXPECT_TRUE(snapshot.cut);
+    EXPECT_EQ(snapshot.files, std::vector<std::filesystem::path>{"/tmp/a b"});
+    ReadSteps gnome({"x-special/gnome-copied-files"}, "host");
+    gnome.Answer(std::string("cut\nfile:///tmp/a%20b"), "x-special/gnome-copied-files");
+    EXPECT_TRUE(gnome.TakeSnapshot().cut);
 
     ReadSteps link({"UTF8_STRING", "text/uri-list", "image/png"}, "host");
     link.Answer(std::string("https://example.org/\r\n"), "text/uri-list");

@@ -27,7 +27,7 @@ class FileCapture(QuilloryTest):
         q.press("Next >>", page="Files")
         q.press("Next >>", page="Files")
         q.wait_label("Currently viewing #2", page="Files")
-        labels = [n.name for n in q.find_all("label", root=q.page("Files"))]
+        labels = [q.text_of(n) for n in q.find_all("label", root=q.page("Files"))]  # as they show
         self.assertIn("r\u00e9sum\u00e9 \u2013 2026.pdf", labels)
         self.assertIn("292kb", labels)
         self.assertIn("pdf", labels)

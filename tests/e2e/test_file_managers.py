@@ -3,7 +3,7 @@ recorded whole, and what Quillory hands back pastes in either of them."""
 
 import os
 
-from quillory_e2e import Client, QuilloryTest, main, start_window_manager, wait_until
+from quillory_e2e import SLOWDOWN, Client, QuilloryTest, get_clipboard, main, start_window_manager, wait_until
 
 LONG_NAME = "\u9577" * 82 + ".txt"  # 250 bytes
 NAMES = ["plain.txt", "name with spaces.txt", "gr\u00fc\u00dfe \u2013 \u20ac.txt", LONG_NAME]
@@ -40,7 +40,7 @@ class FileManagers(QuilloryTest):
         q = self.q
         for number in range(1, count + 1):
             q.show_record(number, "Files")
-            if any(n.name == name for n in q.find_all("label", root=q.page("Files"))):
+            if any(q.text_of(n) == name for n in q.find_all("label", root=q.page("Files"))):
                 return [q.text_of(box) for box in q.text_boxes(page="Files")]
         self.fail("no record of " + name)
 
@@ -82,6 +82,18 @@ class FileManagers(QuilloryTest):
         pcmanfm.keys("ctrl+a", "ctrl+x")
         q.wait_label("You currently have 1 files saved from the clipboard", page="Files", timeout=10)
         self.assertEqual(self.stored_copies(), {LONG_NAME: self.contents[LONG_NAME]})
+
+        # PCManFM goes: the list is put back as it offered it, still cut,
+        # so that a paste moves the file as it would have. (Its own GNOME
+        # form is not read here: PCManFM takes that as the paste of its cut.)
+        listed = get_clipboard("text/uri-list").rstrip(b"\0").decode().split("\r\n")[0]
+        self.assertEqual(get_clipboard("application/x-kde-cutselection").rstrip(b"\0"), b"1")
+        pcmanfm.close()
+        wait_until(lambda: get_clipboard("x-special/gnome-copied-files", timeout=0.5 * SLOWDOWN) ==
+                   ("cut\n" + listed).encode(), what="the cut list put back")
+        target = os.path.join(self.q.dir, "moved here")
+        self.paste_into("thunar", target, LONG_NAME)
+        wait_until(lambda: not os.path.exists(os.path.join(single, LONG_NAME)), what="the file moved")
 
     def test_copied_in_thunar_pasted_in_pcmanfm(self):
         q = self.q.start()

@@ -10,7 +10,7 @@ class ImageCapture(QuilloryTest):
         return make_png(os.path.join(self.q.dir, name), width, height, pattern)
 
     def preview_size(self):
-        image = self.q.find("icon", root=self.q.page("Images"))
+        image = self.q.find("image", root=self.q.page("Images"))
         return tuple(image.queryComponent().getSize()) if image else None
 
     def test_records_browses_and_copies_back_at_full_size(self):
