@@ -35,6 +35,11 @@ void LetLabelTakeFocus(wxWindow* label);
 // the focus back. Nothing stays behind on the control.
 void Announce(wxWindow* window, const wxString& message);
 
+// Gives `control` `message` as what a screen reader says with it when the
+// focus comes to it, without a word now; it goes once the focus leaves.
+// For a window about to open: said with the control that gets the focus.
+void DescribeUntilLeft(wxWindow* control, const wxString& message);
+
 // The system's message boxes are read with their captions: the toolkit's
 // message box on GTK names itself after its kind ("Error") instead.
 void NameMessageBoxesByCaption();

@@ -121,6 +121,23 @@ gboolean TakeBackOnFocusOut(GtkWidget* widget, GdkEvent*, gpointer)
 
 const char kWatchedKey[] = "quillory-said-watched";
 
+void TakeBackWhenLeft(GtkWidget* widget)
+{
+    if (g_object_get_data(G_OBJECT(widget), kWatchedKey))
+        return;
+    g_object_set_data(G_OBJECT(widget), kWatchedKey, GINT_TO_POINTER(1));
+    g_signal_connect(widget, "focus-out-event", G_CALLBACK(TakeBackOnFocusOut), nullptr);
+}
+
+// Told of it now, a screen reader would say it now and again with the
+// control when the focus comes: it is set without a word, as ATK's own
+// setter sets it.
+void SetSilently(AtkObject* accessible, const std::string& description)
+{
+    g_free(accessible->description);
+    accessible->description = g_strdup(description.c_str());
+}
+
 void ForgetSaid(gpointer data)
 {
     auto* said = static_cast<SaidMessage*>(data);
@@ -226,18 +243,9 @@ void Announce(wxWindow* window, const wxString& message)
         atk_object_set_description(accessible, said.c_str());
     }
     else
-    {
-        // Told now, a screen reader would say it now and again with the
-        // control when the focus comes: it is set without a word, as ATK's
-        // own setter sets it.
-        g_free(accessible->description);
-        accessible->description = g_strdup(said.c_str());
-    }
-    if (!tab && !g_object_get_data(G_OBJECT(focus), kWatchedKey))
-    {
-        g_object_set_data(G_OBJECT(focus), kWatchedKey, GINT_TO_POINTER(1));
-        g_signal_connect(focus, "focus-out-event", G_CALLBACK(TakeBackOnFocusOut), nullptr);
-    }
+        SetSilently(accessible, said);
+    if (!tab)
+        TakeBackWhenLeft(focus);
     if (active || tab)
     {
         auto* pending = new SaidMessage;
@@ -247,6 +255,15 @@ void Announce(wxWindow* window, const wxString& message)
     }
     if (tab)
         g_object_unref(tab);
+}
+
+void DescribeUntilLeft(wxWindow* control, const wxString& message)
+{
+    GtkWidget* widget = FocusWidget(control);
+    if (!widget)
+        return;
+    SetSilently(gtk_widget_get_accessible(widget), std::string(message.utf8_str()));
+    TakeBackWhenLeft(widget);
 }
 
 void NameMessageBoxesByCaption()

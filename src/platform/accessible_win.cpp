@@ -109,4 +109,9 @@ void Announce(wxWindow* window, const wxString& message)
     wxAccessible::NotifyEvent(wxACC_EVENT_OBJECT_DESCRIPTIONCHANGE, focus, wxOBJID_CLIENT, wxACC_SELF);
 }
 
+void DescribeUntilLeft(wxWindow* control, const wxString& message)
+{
+    SaidOf(control).m_description = message;
+}
+
 void NameMessageBoxesByCaption() {}

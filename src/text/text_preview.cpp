@@ -56,3 +56,12 @@ wxString SpokenStart(wxTextCtrl* box)
     const std::string spoken = SpokenExcerpt(start);
     return wxString::FromUTF8(spoken.data(), spoken.size());
 }
+
+wxString SpokenStart(const std::string& bytes)
+{
+    // A few bytes more than are said, for the blanks that fold away and the
+    // longest UTF-8 sequences.
+    const std::string shown = ReadableText(std::string_view(bytes).substr(0, 16 * kSpokenLength));
+    const std::string spoken = SpokenExcerpt(shown);
+    return wxString::FromUTF8(spoken.data(), spoken.size());
+}

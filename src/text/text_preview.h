@@ -37,3 +37,5 @@ private:
 // The start of what `box` shows, as a screen reader says it after the
 // record's position.
 wxString SpokenStart(wxTextCtrl* box);
+// The same of a record's bytes, as the box would show them.
+wxString SpokenStart(const std::string& bytes);

@@ -3,6 +3,7 @@
 #include "ui/labels.h"
 #include "ui/page_layout.h"
 #include "ui/record_browser.h"
+#include "platform/accessible.h"
 #include "platform/clipboard_connection.h"
 #include "platform/memory.h"
 #include "platform/vanishing_window.h"
@@ -34,7 +35,8 @@ TextSearch::TextSearch(TextRecords results, ClipboardConnection* clipboard)
     browsing.start = 1;
     browsing.count = [this] { return m_results.size(); };
     browsing.show = [this](size_t index) { m_resultText.Show(m_results[index]); };
-    browsing.spoken = [this](size_t) { return SpokenStart(m_resultView); };
+    // From the match itself: the box is filled only once the window is up.
+    browsing.spoken = [this](size_t index) { return SpokenStart(*m_results[index].text); };
     browsing.positionAt = RecordBrowser::PositionAt::BeforeButtons;
     m_browser = std::make_unique<RecordBrowser>(m_panel, std::move(browsing));
     m_resultView = new wxTextCtrl(m_panel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(345, 125),
@@ -70,12 +72,11 @@ TextSearch::TextSearch(TextRecords results, ClipboardConnection* clipboard)
     // that has no width yet breaks a long line at every character, and a
     // line of a few hundred kilobytes then took many seconds and a hundred
     // megabytes.
-    // A screen reader hears it with the button that has the focus when the
-    // window gets the focus.
-    CallAfter([this] {
-        m_browser->ShowCurrent();
-        m_browser->SayCurrent();
-    });
+    CallAfter([this] { m_browser->ShowCurrent(); });
+    // A screen reader hears how many matches there are and the first with
+    // the button the window opens on, once, whenever the window manager
+    // gives the window the focus.
+    DescribeUntilLeft(m_browser->PreviousButton(), m_browser->SpokenCurrent());
 }
 
 TextSearch::~TextSearch()

@@ -95,13 +95,17 @@ void RecordBrowser::Show()
 
 void RecordBrowser::SayCurrent()
 {
-    if (!Current())
-        return;
+    if (Current())
+        Announce(m_parent, SpokenCurrent());
+}
+
+wxString RecordBrowser::SpokenCurrent() const
+{
     wxString said = AsciiLabel(PositionText());
-    if (m_setup.spoken)
+    if (m_setup.spoken && Current())
         if (wxString what = m_setup.spoken(*Current()); !what.empty())
             said += ". " + what;
-    Announce(m_parent, said);
+    return said;
 }
 
 void RecordBrowser::SayCount()

@@ -73,6 +73,8 @@ public:
     void ShowCurrent();
     // Tells a screen reader the position and the record on view again.
     void SayCurrent();
+    // What that says: the position, and the record's own words.
+    wxString SpokenCurrent() const;
 
     // Records were added: the count label follows, once per burst, and a
     // screen reader hears the new count, at most once a second.
