@@ -34,7 +34,14 @@ TEST(WorkerTest, RunsInOrderKeepsOnlyTheNewestWhenAskedAndTellsNothingAfterTheSt
     std::promise<void> hold;
     std::shared_future<void> held = hold.get_future().share();
     order.clear();
-    worker.Post([held] { held.wait(); });
+    std::promise<void> started;
+    std::future<void> underWay = started.get_future();
+    // Under way before the replacing posts, or they would replace it too.
+    worker.Post([held, &started] {
+        started.set_value();
+        held.wait();
+    });
+    underWay.wait();
     for (int i = 0; i < 5; ++i)
         worker.PostInstead([&order, i] { order.push_back(i); });
     hold.set_value();
