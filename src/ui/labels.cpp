@@ -3,7 +3,10 @@
 #include "platform/accessible.h"
 #include "platform/label_font.h"
 
+#include <algorithm>
+
 #include <wx/dcclient.h>
+#include <wx/stattext.h>
 #include <wx/font.h>
 #include <wx/string.h>
 #include <wx/window.h>
@@ -27,6 +30,39 @@ void SetLinkFont(wxWindow* link)
 wxString AsciiLabel(const std::string& text)
 {
     return wxString::FromAscii(text.c_str());
+}
+
+namespace {
+
+wxString WithFigures(const wxString& text, wxUniChar figure)
+{
+    wxString shaped = text;
+    for (auto it = shaped.begin(); it != shaped.end(); ++it)
+        if (wxIsdigit(*it))
+            *it = figure;
+    return shaped;
+}
+
+}  // namespace
+
+bool RelabelFigures(wxStaticText* label, const wxString& text)
+{
+    const wxString before = label->GetLabel();
+    if (text == before)
+        return false;
+    label->SetLabel(text);
+    if (WithFigures(text, '0') == WithFigures(before, '0'))
+        return false;
+    // Fonts may give figures widths of their own: room for the widest.
+    wxClientDC dc(label);
+    dc.SetFont(LabelFont());
+    const int now = dc.GetTextExtent(text).x;
+    int widest = now;
+    for (char figure = '0'; figure <= '9'; ++figure)
+        widest = std::max(widest, dc.GetTextExtent(WithFigures(text, figure)).x);
+    label->InvalidateBestSize();
+    label->SetMinSize(wxSize(label->GetBestSize().x + widest - now, -1));
+    return true;
 }
 
 wxSize LabelTextSize(wxWindow* label)

@@ -25,6 +25,14 @@ wxSize LabelTextSize(wxWindow* label);
 // Count and position texts are plain ASCII made from fixed pieces and numbers.
 wxString AsciiLabel(const std::string& text);
 
+// Gives a label made with wxST_NO_AUTORESIZE a text that differs from its
+// last mostly in its figures, as a count does at each copy. Measuring it
+// each time was a fifth of what a copy cost; it is measured only when the
+// number of figures or the words around them change, and then given the
+// width the widest figures would take. True when it was: its window must
+// then be laid out again.
+bool RelabelFigures(wxStaticText* label, const wxString& text);
+
 // A label Tab stops at, so that a screen reader reads it in its turn; its
 // accessible name says what it is and holds ("Size: 12kb").
 class ReadableLabel : public wxStaticText

@@ -3,15 +3,16 @@
 #include "ui/callback_timer.h"
 #include "ui/labels.h"
 #include "platform/accessible.h"
+#include "platform/local_relayout.h"
 
 #include <wx/button.h>
 #include <wx/stattext.h>
 
 namespace {
 
-wxStaticText* MakeLabel(wxWindow* parent, const std::string& text)
+wxStaticText* MakeLabel(wxWindow* parent, const std::string& text, long style = 0)
 {
-    auto* label = new wxStaticText(parent, wxID_ANY, AsciiLabel(text));
+    auto* label = new wxStaticText(parent, wxID_ANY, AsciiLabel(text), wxDefaultPosition, wxDefaultSize, style);
     SetLabelFont(label);
     return label;
 }
@@ -21,13 +22,16 @@ wxStaticText* MakeLabel(wxWindow* parent, const std::string& text)
 RecordBrowser::RecordBrowser(wxWindow* parent, Setup setup)
     : m_parent(parent), m_setup(std::move(setup)), m_position(m_setup.start),
       m_countRefresh(parent, [this] {
-          m_countLabel->SetLabel(AsciiLabel(CountLabelText(m_setup.count(), m_setup.what)));
-          m_parent->Layout();
+          if (RelabelFigures(m_countLabel, AsciiLabel(CountLabelText(m_setup.count(), m_setup.what))))
+              m_parent->Layout();
           SayCount();
       })
 {
     if (m_setup.what)
-        m_countLabel = MakeLabel(parent, CountLabelText(m_setup.count(), m_setup.what));
+    {
+        m_countLabel = MakeLabel(parent, CountLabelText(m_setup.count(), m_setup.what), wxST_NO_AUTORESIZE);
+        KeepRelayoutInside(parent);
+    }
     if (m_setup.positionAt == PositionAt::BeforeButtons)
         MakePositionLabel();
     m_previousButton = new wxButton(parent, m_setup.previousId, "<< Previous");
