@@ -83,6 +83,17 @@ void ReadSteps::AskForNextForm()
     }
 }
 
+std::vector<std::string> ReadSteps::FormsAfterNext() const
+{
+    std::vector<std::string> after;
+    if (!Gathering())
+        return after;
+    for (std::size_t i = m_nextForm; i < m_formsToRead.size(); ++i)
+        if (m_formsToRead[i] != m_recordedTarget)
+            after.push_back(m_formsToRead[i]);
+    return after;
+}
+
 void ReadSteps::EndWithWhatCame()
 {
     if (Gathering())

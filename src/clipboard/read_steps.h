@@ -35,6 +35,10 @@ public:
     // answering) ends with what it has by EndWithWhatCame().
     bool Gathering() const { return m_step == Step::Forms && !Done(); }
     void EndWithWhatCame();
+    // While Gathering(), the forms to be asked for after Next(), in order,
+    // as far as the copy's bounds may let them come: a connection whose
+    // every request is a round trip may ask for them before they are due.
+    std::vector<std::string> FormsAfterNext() const;
 
     // The owner's answer to Next(), labelled `type` (Wayland has no labels:
     // the format asked for); nullopt when it refused, failed or went past

@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <list>
 #include <map>
 #include <optional>
@@ -38,6 +39,12 @@ constexpr auto kAnswerTimeout = std::chrono::seconds(3);
 constexpr auto kSendTimeout = std::chrono::seconds(10);
 constexpr size_t kMaxReads = 4;
 constexpr size_t kMaxSends = 64;
+// A copy's other forms asked for before they are due, each a pipe: on
+// Wayland every request goes through the compositor to the owner and back,
+// a millisecond or more that the forms, asked for one at a time, added up.
+// They are still read one at a time, in the order asked, as the owner
+// answers them: what is held is at most a pipe's buffer each, in the kernel.
+constexpr size_t kFormsAhead = 8;
 constexpr size_t kMaxFormats = 4096;
 constexpr size_t kMaxFormatName = 4096;
 constexpr size_t kReadBlock = 1 << 20;
@@ -176,6 +183,12 @@ private:
         ReadSteps steps;
         int fd = -1;
         std::string data;
+        struct Asked
+        {
+            std::string format;
+            int fd;
+        };
+        std::deque<Asked> ahead;  // forms asked for before they are due
         Clock::time_point deadline;
         Clock::time_point formsDeadline;  // once gathering the other forms
         std::uint64_t changes = 0;        // other programs' copies when it started
@@ -362,7 +375,7 @@ private:
         if (m_reads.size() >= kMaxReads)
             Abandon(m_reads.begin());
         m_giveBack.Changed();
-        m_reads.push_back(Read{++m_generation, now, offer, ReadSteps(formats, m_hostName), -1, {}, {}, {},
+        m_reads.push_back(Read{++m_generation, now, offer, ReadSteps(formats, m_hostName), -1, {}, {}, {}, {},
                                m_giveBack.Changes(), Clock::now()});
         NextOrFinish(std::prev(m_reads.end()));
     }
@@ -386,31 +399,67 @@ private:
             Finish(read, read->steps.TakeSnapshot());
             return;
         }
+        const std::string& format = read->steps.Next();
+        if (!read->ahead.empty() && read->ahead.front().format == format)
+        {
+            read->fd = read->ahead.front().fd;
+            read->ahead.pop_front();
+        }
+        else
+        {
+            ForgetAsked(*read);
+            read->fd = Ask(read->offer, format);
+            if (read->fd < 0)
+            {
+                Finish(read, ClipSnapshot::Nothing());
+                return;
+            }
+        }
+        read->data.clear();
+        if (read->steps.Gathering())
+        {
+            // The other forms of a copy all come within one answer's time
+            // of the form it is recorded by, however many the owner offers.
+            if (read->formsDeadline == Clock::time_point())
+                read->formsDeadline = Clock::now() + kAnswerTimeout;
+            std::vector<std::string> after = read->steps.FormsAfterNext();
+            for (size_t i = read->ahead.size(); i < std::min(after.size(), kFormsAhead); ++i)
+            {
+                const int fd = Ask(read->offer, after[i]);
+                if (fd < 0)
+                    break;
+                read->ahead.push_back({after[i], fd});
+            }
+        }
+        ExtendDeadline(*read);
+    }
+
+    // Asks the owner for `format`: our end of the pipe it is to write to,
+    // or -1.
+    static int Ask(typename P::Offer* offer, const std::string& format)
+    {
         // Only our end waits for nobody: the owner's end blocks, as owners
         // expect, or one that writes with plain write() calls gets EAGAIN
         // once the pipe is full and ends the copy there, 64 KiB in.
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
-        {
-            Finish(read, ClipSnapshot::Nothing());
-            return;
-        }
+            return -1;
         if (::fcntl(fds[0], F_SETFL, O_NONBLOCK) != 0)
         {
             ::close(fds[0]);
             ::close(fds[1]);
-            Finish(read, ClipSnapshot::Nothing());
-            return;
+            return -1;
         }
-        P::Receive(read->offer, read->steps.Next().c_str(), fds[1]);
+        P::Receive(offer, format.c_str(), fds[1]);
         ::close(fds[1]);  // the compositor has its own copy once the request is sent
-        read->fd = fds[0];
-        read->data.clear();
-        // The other forms of a copy all come within one answer's time of
-        // the form it is recorded by, however many the owner offers.
-        if (read->steps.Gathering() && read->formsDeadline == Clock::time_point())
-            read->formsDeadline = Clock::now() + kAnswerTimeout;
-        ExtendDeadline(*read);
+        return fds[0];
+    }
+
+    static void ForgetAsked(Read& read)
+    {
+        for (const typename Read::Asked& asked : read.ahead)
+            ::close(asked.fd);
+        read.ahead.clear();
     }
 
     void ExtendDeadline(Read& read)
@@ -457,16 +506,18 @@ private:
         const size_t limit = read->steps.Limit();
         for (;;)
         {
+            // Through a buffer of its own: a block made ready in the
+            // answer itself, a megabyte zeroed for each of a copy's small
+            // forms, was most of the time each form took.
             const size_t room = limit - std::min(limit, read->data.size());
-            const size_t want = std::min(kReadBlock, room + 1);
-            const size_t had = read->data.size();
-            if (read->data.capacity() < had + want)
-                read->data.reserve(std::min(limit + 1, std::max(had + want, read->data.capacity() * 2)));
-            read->data.resize(had + want);
-            ssize_t got = ::read(read->fd, &read->data[had], want);
-            read->data.resize(had + (got > 0 ? size_t(got) : 0));
+            const size_t want = std::min(m_readBuffer.size(), room + 1);
+            ssize_t got = ::read(read->fd, m_readBuffer.data(), want);
             if (got > 0)
             {
+                const size_t had = read->data.size();
+                if (read->data.capacity() < had + size_t(got))  // grown within the bound
+                    read->data.reserve(std::min(limit + 1, std::max(had + size_t(got), read->data.capacity() * 2)));
+                read->data.append(m_readBuffer.data(), size_t(got));
                 if (read->data.size() > limit)
                 {
                     LeaveOut(read);  // past the bound
@@ -520,6 +571,7 @@ private:
     {
         if (read->fd >= 0)
             ::close(read->fd);
+        ForgetAsked(*read);
         typename P::Offer* offer = read->offer;
         m_reads.erase(read);
         Release(offer);
@@ -622,6 +674,7 @@ private:
     std::map<typename P::Offer*, std::vector<std::string>> m_offers;  // what each offer offers
     typename P::Offer* m_selection = nullptr;
     std::list<Read> m_reads;  // oldest first
+    std::vector<char> m_readBuffer = std::vector<char>(kReadBlock);
     std::uint64_t m_generation = 0;
     std::uint64_t m_lastDelivered = 0;
 

@@ -110,7 +110,11 @@ TEST(ReadStepsTest, AFormsOtherFormsAreReadInTheOwnersOrderWithinTheirBounds)
                     "host");
     EXPECT_EQ(steps.Next(), "UTF8_STRING");
     EXPECT_FALSE(steps.Gathering());
+    EXPECT_TRUE(steps.FormsAfterNext().empty());
     steps.Answer(std::string("bold text"), "UTF8_STRING");
+    // What may be asked for ahead is what will be asked for next.
+    EXPECT_EQ(steps.FormsAfterNext(),
+              (std::vector<std::string>{"text/rtf", "text/plain;charset=utf-8", "text/richtext", "text/plain"}));
     std::vector<std::string> asked;
     while (!steps.Done())
     {
