@@ -45,15 +45,10 @@ wxString WithFigures(const wxString& text, wxUniChar figure)
 
 }  // namespace
 
-bool RelabelFigures(wxStaticText* label, const wxString& text)
+void MakeRoomForFigures(wxStaticText* label)
 {
-    const wxString before = label->GetLabel();
-    if (text == before)
-        return false;
-    label->SetLabel(text);
-    if (WithFigures(text, '0') == WithFigures(before, '0'))
-        return false;
     // Fonts may give figures widths of their own: room for the widest.
+    const wxString text = label->GetLabel();
     wxClientDC dc(label);
     dc.SetFont(LabelFont());
     const int now = dc.GetTextExtent(text).x;
@@ -62,6 +57,17 @@ bool RelabelFigures(wxStaticText* label, const wxString& text)
         widest = std::max(widest, dc.GetTextExtent(WithFigures(text, figure)).x);
     label->InvalidateBestSize();
     label->SetMinSize(wxSize(label->GetBestSize().x + widest - now, -1));
+}
+
+bool RelabelFigures(wxStaticText* label, const wxString& text)
+{
+    const wxString before = label->GetLabel();
+    if (text == before)
+        return false;
+    label->SetLabel(text);
+    if (WithFigures(text, '0') == WithFigures(before, '0'))
+        return false;
+    MakeRoomForFigures(label);
     return true;
 }
 

@@ -32,6 +32,8 @@ wxString AsciiLabel(const std::string& text);
 // width the widest figures would take. True when it was: its window must
 // then be laid out again.
 bool RelabelFigures(wxStaticText* label, const wxString& text);
+// The width RelabelFigures() gives, for the label's text as it is.
+void MakeRoomForFigures(wxStaticText* label);
 
 // A label Tab stops at, so that a screen reader reads it in its turn; its
 // accessible name says what it is and holds ("Size: 12kb").

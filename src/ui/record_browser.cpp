@@ -22,7 +22,15 @@ wxStaticText* MakeLabel(wxWindow* parent, const std::string& text, long style = 
 RecordBrowser::RecordBrowser(wxWindow* parent, Setup setup)
     : m_parent(parent), m_setup(std::move(setup)), m_position(m_setup.start),
       m_countRefresh(parent, [this] {
-          if (RelabelFigures(m_countLabel, AsciiLabel(CountLabelText(m_setup.count(), m_setup.what))))
+          bool grown = RelabelFigures(m_countLabel, AsciiLabel(CountLabelText(m_setup.count(), m_setup.what)));
+          if (!grown && m_countLabel->GetMinSize().x < 0)
+          {
+              // At the first record rather than with the page: the
+              // measuring stays out of the start-up.
+              MakeRoomForFigures(m_countLabel);
+              grown = true;
+          }
+          if (grown)
               m_parent->Layout();
           SayCount();
       })
