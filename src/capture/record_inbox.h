@@ -2,7 +2,9 @@
 
 #include "capture/capture_sink.h"
 
+#include <array>
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <variant>
@@ -31,15 +33,29 @@ public:
     void AddFile(FileRecord file, ChangeTime changedAt) override { Add({std::move(file), changedAt}); }
 
     // Everything waiting, oldest first.
-    std::vector<Arrival> Take();
+    std::vector<Arrival> Take(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
 
     // Records that arrive in a burst (a list of thousands of files) are
     // taken at most every kTakeInterval: taken as fast as they come, each
     // take queued behind the GUI thread's other events would keep it from
-    // ever reaching keys and redraws. How long to wait before the next take
-    // at `now`; zero for at once. Called on the GUI thread.
+    // ever reaching keys and redraws.
+    //
+    // And while the clipboard changes faster than anybody copies by hand
+    // (kFloodChanges changes within kFloodWindow: a program filling it),
+    // at most every kFloodTakeInterval: the window waking, relabelling and
+    // redrawing for each change was nine tenths of what a change cost, and
+    // nobody reads a count that moves twenty times a second. A change after
+    // a pause is taken at once. So that a take never grows without bound,
+    // kTakeInterval holds again once kFloodBatch records wait.
+    //
+    // How long to wait before the next take at `now`; zero for at once.
+    // Called on the GUI thread.
     static constexpr std::chrono::milliseconds kTakeInterval{10};
-    std::chrono::milliseconds WaitBeforeTaking(std::chrono::steady_clock::time_point now) const;
+    static constexpr std::size_t kFloodChanges = 16;
+    static constexpr std::chrono::milliseconds kFloodWindow{1000};
+    static constexpr std::chrono::milliseconds kFloodTakeInterval{500};
+    static constexpr std::size_t kFloodBatch = 256;
+    std::chrono::milliseconds WaitBeforeTaking(std::chrono::steady_clock::time_point now);
 
     void Close();
 
@@ -48,6 +64,12 @@ private:
 
     std::mutex m_mutex;
     std::vector<Arrival> m_waiting;
+    // When the last kFloodChanges changes were seen, oldest at m_nextChange
+    // once all are filled; the records of one change (the files of a list)
+    // count once.
+    std::array<ChangeTime, kFloodChanges> m_changes{};
+    std::size_t m_nextChange = 0;
+    std::size_t m_changesSeen = 0;
     std::chrono::steady_clock::time_point m_lastTake;  // GUI thread only
     bool m_closed = false;
     std::function<void()> m_wake;

@@ -61,14 +61,16 @@ TEST(RecordInbox, RecordsFromTheCaptureThreadArriveInOrder)
     {
         std::vector<std::string> batch = TextsOf(inbox.Take());
         batches += batch.empty() ? 0 : 1;
+        batches += batch.size() >= RecordInbox::kFloodBatch ? 1 : 0;  // woken again when full
         for (std::string& text : batch)
             taken.push_back(std::move(text));
     }
     capture.join();
     for (int i = 0; i < kCount; ++i)
         ASSERT_EQ(taken[i], std::to_string(i));
-    // Every batch was announced by exactly one wake: none lost (records
-    // left waiting unseen), none spare (the GUI thread woken for nothing).
+    // Every batch was announced by exactly one wake, and a full one by a
+    // second: none lost (records left waiting unseen), none spare (the GUI
+    // thread woken for nothing).
     EXPECT_EQ(wakes, batches);
     inbox.Close();
 }
@@ -84,4 +86,49 @@ TEST(RecordInbox, TakesABurstAtMostEveryTenMilliseconds)
     EXPECT_GE(wait, milliseconds(7));
     EXPECT_LE(wait, milliseconds(10));
     EXPECT_EQ(inbox.WaitBeforeTaking(taken + milliseconds(11)), milliseconds(0));
+}
+
+TEST(RecordInbox, AFloodOfChangesIsTakenTwiceASecondAndAPauseEndsIt)
+{
+    RecordInbox inbox(nullptr);
+    using namespace std::chrono;
+    const steady_clock::time_point start = steady_clock::now();
+    auto add = [&](int i, steady_clock::time_point at) { inbox.AddText(MakeSharedText(std::to_string(i)), at); };
+
+    // A list of files is one change, however many records it makes.
+    for (int i = 0; i < 40; ++i)
+        add(i, start);
+    inbox.Take(start);
+    EXPECT_EQ(inbox.WaitBeforeTaking(start + milliseconds(11)), milliseconds(0));
+
+    // Copies by hand, seven a second: each at once.
+    steady_clock::time_point at = start;
+    for (int i = 0; i < 30; ++i)
+    {
+        at += milliseconds(140);
+        add(i, at);
+        ASSERT_EQ(inbox.WaitBeforeTaking(at + milliseconds(11)), milliseconds(0)) << i;
+        inbox.Take(at + milliseconds(11));
+    }
+
+    // Twenty changes a second: waits up to half a second once sixteen came within one.
+    for (int i = 0; i < 16; ++i)
+    {
+        at += milliseconds(50);
+        add(i, at);
+    }
+    inbox.Take(at);
+    EXPECT_GE(inbox.WaitBeforeTaking(at + milliseconds(11)), milliseconds(400));
+    EXPECT_LE(inbox.WaitBeforeTaking(at + milliseconds(11)), RecordInbox::kFloodTakeInterval);
+
+    // A full batch is taken at the usual pace.
+    for (std::size_t i = 0; i < RecordInbox::kFloodBatch; ++i)
+        add(static_cast<int>(i), at + milliseconds(5 + i));
+    EXPECT_EQ(inbox.WaitBeforeTaking(at + milliseconds(300)), milliseconds(0));
+    inbox.Take(at + milliseconds(300));
+
+    // After a pause, at once again.
+    at += seconds(3);
+    add(0, at);
+    EXPECT_EQ(inbox.WaitBeforeTaking(at + milliseconds(11)), milliseconds(0));
 }
