@@ -44,7 +44,8 @@ public:
     // (kFloodChanges changes within kFloodWindow: a program filling it),
     // at most every kFloodTakeInterval: the window waking, relabelling and
     // redrawing for each change was nine tenths of what a change cost, and
-    // nobody reads a count that moves twenty times a second. A change after
+    // nobody reads a count that moves twenty times a second; once a second
+    // is also how often a screen reader is told the count. A change after
     // a pause is taken at once. So that a take never grows without bound,
     // kTakeInterval holds again once kFloodBatch records wait.
     //
@@ -53,7 +54,7 @@ public:
     static constexpr std::chrono::milliseconds kTakeInterval{10};
     static constexpr std::size_t kFloodChanges = 16;
     static constexpr std::chrono::milliseconds kFloodWindow{1000};
-    static constexpr std::chrono::milliseconds kFloodTakeInterval{500};
+    static constexpr std::chrono::milliseconds kFloodTakeInterval{1000};
     static constexpr std::size_t kFloodBatch = 256;
     std::chrono::milliseconds WaitBeforeTaking(std::chrono::steady_clock::time_point now);
 
