@@ -5,7 +5,7 @@
 void GiveBack::Changed()
 {
     m_whole = 0;
-    m_until.reset();
+    StopWaiting();
     ++m_changes;
 }
 
@@ -27,7 +27,7 @@ HeldCopy::Build GiveBack::Due(const HeldCopy* held, bool reading, bool keptElsew
         return {};
     if (now > *m_until || !held || keptElsewhere)
     {
-        m_until.reset();
+        StopWaiting();
         return {};
     }
     if (m_whole == 0)
@@ -35,13 +35,13 @@ HeldCopy::Build GiveBack::Due(const HeldCopy* held, bool reading, bool keptElsew
         // What vanished was not read whole (a secret, over a bound, gone
         // mid-read): never something older in its place.
         if (!reading)
-            m_until.reset();
+            StopWaiting();
         return {};
     }
     HeldCopy::Build build = held->Find(m_whole);
     if (!build)
         return {};  // the capture thread has yet to say what it found
-    m_until.reset();
+    StopWaiting();
     if (m_stopped)
         return {};
     if (now - m_lastRestore >= kQuick)

@@ -2,6 +2,7 @@
 
 #include "clipboard/held_copy.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -36,9 +37,19 @@ public:
     // A program emptied the clipboard on purpose: nothing to give back.
     void Emptied() { m_whole = 0; }
     // Its owner went and left it empty.
-    void OwnerGone(Clock::time_point now) { m_until = now + kWait; }
+    void OwnerGone(Clock::time_point now)
+    {
+        m_until = now + kWait;
+        m_waiting = true;
+    }
 
     std::optional<Clock::time_point> Deadline() const { return m_until; }
+
+    // Whether a copy the capture thread holds could be due now, from any
+    // thread: only then is a new one worth waking the connection for.
+    // Set before the held copy is looked for, so that a copy held meanwhile
+    // is either found or sees this set.
+    bool WaitsForHeld() const { return m_waiting; }
 
     // What to put on the clipboard now, or an empty function. `reading`:
     // reads of what vanished may still deliver; `keptElsewhere`: another
@@ -48,7 +59,14 @@ public:
 private:
     std::uint64_t m_changes = 0;
     std::uint64_t m_whole = 0;  // the read that found the clipboard's content whole; 0: none did
+    void StopWaiting()
+    {
+        m_until.reset();
+        m_waiting = false;
+    }
+
     std::optional<Clock::time_point> m_until;
+    std::atomic<bool> m_waiting{false};
     Clock::time_point m_lastRestore;
     int m_quick = 0;
     bool m_stopped = false;

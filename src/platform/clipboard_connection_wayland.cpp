@@ -170,7 +170,11 @@ public:
     {
         m_loop.Post([this, held = std::move(held)] {
             m_held = held;
-            m_held->OnHeld([this] { m_loop.Post([this] { TryRestore(); }); });
+            // A wake for every copy would double the loop's wakes.
+            m_held->OnHeld([this] {
+                if (m_giveBack.WaitsForHeld())
+                    m_loop.Post([this] { TryRestore(); });
+            });
         });
     }
 

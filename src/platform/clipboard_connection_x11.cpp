@@ -105,7 +105,10 @@ public:
     {
         m_loop.Post([this, held = std::move(held)] {
             m_held = held;
+            // A wake for every copy would double the loop's wakes.
             m_held->OnHeld([this] {
+                if (!m_giveBack.WaitsForHeld())
+                    return;
                 m_loop.Post([this] {
                     TryRestore();
                     xcb_flush(m_connection);
