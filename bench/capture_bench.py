@@ -29,6 +29,11 @@ def idle_cpu(q, seconds=10.0):
     return 100.0 * used / elapsed
 
 
+# Seconds between the copies of a latency row: faster, the program takes
+# them as a flood and shows them once a second.
+HAND_PACE = 0.1
+
+
 def latencies(q, changes):
     label = q.find("label", prefix="You currently", root=q.page("Text"))
     found = []
@@ -40,7 +45,7 @@ def latencies(q, changes):
             if time.perf_counter() - start > 5:
                 raise AssertionError("change %d not recorded" % i)
         found.append(1000.0 * (time.perf_counter() - start))
-        time.sleep(0.1)  # faster, the program takes the copies as a flood, once a second
+        time.sleep(HAND_PACE)
     return found
 
 

@@ -25,7 +25,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import quillory_e2e as e  # noqa: E402
-from capture_bench import percentile  # noqa: E402
+from capture_bench import HAND_PACE, percentile  # noqa: E402
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 BURST_RATES = (50, 200, 1000, 0)
@@ -282,7 +282,7 @@ def latencies(program, changes):
         if not wait_for_count(program, before + 1, 5):
             raise AssertionError("%s did not record change %d" % (program.name, i))
         found.append(1000 * (time.perf_counter() - start))
-        time.sleep(0.1)  # faster, Quillory takes the copies as a flood, once a second
+        time.sleep(HAND_PACE)
     return found
 
 

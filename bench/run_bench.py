@@ -15,7 +15,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import quillory_e2e as e  # noqa: E402
-from capture_bench import cpu_seconds, idle_cpu, latencies, percentile  # noqa: E402
+from capture_bench import HAND_PACE, cpu_seconds, idle_cpu, latencies, percentile  # noqa: E402
 from gui_stall_bench import probe  # noqa: E402
 import day_bench  # noqa: E402
 import peer_bench  # noqa: E402
@@ -342,12 +342,11 @@ class _Holder:
 
 def own_clock_latencies(q, copy, changes):
     """Change-to-record times by the program's own clock (its timing log),
-    the copies a tenth of a second apart: faster, the program takes them as
-    a flood, once a second."""
+    the copies HAND_PACE apart."""
     for i in range(1, changes + 1):
         copy(("change %d" % i).encode())
         e.wait_until(lambda: q.count("Text") == i, what="change %d" % i)
-        time.sleep(0.1)
+        time.sleep(HAND_PACE)
     with open(os.path.join(q.dir, "timing.log")) as f:
         return [int(line.split()[1]) / 1000.0 for line in f if line.startswith("text ")]
 

@@ -30,7 +30,7 @@ std::vector<RecordInbox::Arrival> RecordInbox::Take(std::chrono::steady_clock::t
     return taken;
 }
 
-std::chrono::milliseconds RecordInbox::WaitBeforeTaking(std::chrono::steady_clock::time_point now)
+std::chrono::milliseconds RecordInbox::WaitBeforeTaking(std::chrono::steady_clock::time_point now) const
 {
     std::chrono::milliseconds interval = kTakeInterval;
     {

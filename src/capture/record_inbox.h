@@ -56,14 +56,14 @@ public:
     static constexpr std::chrono::milliseconds kFloodWindow{1000};
     static constexpr std::chrono::milliseconds kFloodTakeInterval{1000};
     static constexpr std::size_t kFloodBatch = 256;
-    std::chrono::milliseconds WaitBeforeTaking(std::chrono::steady_clock::time_point now);
+    std::chrono::milliseconds WaitBeforeTaking(std::chrono::steady_clock::time_point now) const;
 
     void Close();
 
 private:
     void Add(Arrival arrival);
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::vector<Arrival> m_waiting;
     // When the last kFloodChanges changes were seen, oldest at m_nextChange
     // once all are filled; the records of one change (the files of a list)

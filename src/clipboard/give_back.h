@@ -57,14 +57,14 @@ public:
     HeldCopy::Build Due(const HeldCopy* held, bool reading, bool keptElsewhere, Clock::time_point now);
 
 private:
-    std::uint64_t m_changes = 0;
-    std::uint64_t m_whole = 0;  // the read that found the clipboard's content whole; 0: none did
     void StopWaiting()
     {
         m_until.reset();
         m_waiting = false;
     }
 
+    std::uint64_t m_changes = 0;
+    std::uint64_t m_whole = 0;  // the read that found the clipboard's content whole; 0: none did
     std::optional<Clock::time_point> m_until;
     std::atomic<bool> m_waiting{false};
     Clock::time_point m_lastRestore;

@@ -170,7 +170,8 @@ public:
     {
         m_loop.Post([this, held = std::move(held)] {
             m_held = held;
-            // A wake for every copy would double the loop's wakes.
+            // Not a wake of the loop for every copy: one is wanted only
+            // while a copy's owner has gone and its copy is awaited.
             m_held->OnHeld([this] {
                 if (m_giveBack.WaitsForHeld())
                     m_loop.Post([this] { TryRestore(); });
