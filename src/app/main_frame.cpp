@@ -174,6 +174,11 @@ void MainFrame::TakeRecordsSoon()
     }
     // Too soon after the last take: wait, outside the event queue, so that
     // whatever else is waiting runs first. Later records join these.
+    TakeRecordsIn(wait);
+}
+
+void MainFrame::TakeRecordsIn(std::chrono::milliseconds wait)
+{
     if (!m_takeTimer)
         m_takeTimer = std::make_unique<CallbackTimer>([this] { TakeRecords(); });
     m_takeTimer->StartOnce(static_cast<int>(wait.count()));
@@ -184,7 +189,8 @@ void MainFrame::TakeRecords()
     if (!m_inbox)
         return;
     BuildLaterPages();
-    for (RecordInbox::Arrival& arrival : m_inbox->Take())
+    const auto now = std::chrono::steady_clock::now();
+    for (RecordInbox::Arrival& arrival : m_inbox->Take(now))
     {
         const char* kind = "text";
         if (auto* text = std::get_if<TextRecord>(&arrival.record))
@@ -202,6 +208,11 @@ void MainFrame::TakeRecords()
         if (m_timingLog)
             m_timingLog->Shown(kind, arrival.changedAt);
     }
+    if (m_timingLog)
+        m_timingLog->Flush();
+    std::chrono::milliseconds again = m_inbox->ComeBackIn(now);
+    if (again.count() > 0)
+        TakeRecordsIn(again);
 }
 
 void MainFrame::OnQuit(wxCommandEvent&)
@@ -243,7 +254,10 @@ void MainFrame::OnClose(wxCloseEvent&)
 void MainFrame::ReportSave(const SaveReport& report)
 {
     if (m_timingLog)
+    {
         m_timingLog->Shown("save", m_saveAsked);
+        m_timingLog->Flush();
+    }
     // Success shows nothing, and is only said to a screen reader; anything
     // left out is shown, once per command.
     if (report.cancelled)

@@ -91,6 +91,7 @@ private:
     // call takes everything that arrived since the last, so the window
     // keeps up with thousands of records at once.
     void TakeRecordsSoon();
+    void TakeRecordsIn(std::chrono::milliseconds wait);
     void TakeRecords();
     void ReportSave(const SaveReport& report);
 

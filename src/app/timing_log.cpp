@@ -15,8 +15,6 @@ std::unique_ptr<TimingLog> TimingLog::FromEnvironment()
         std::fprintf(stderr, "quillory: cannot write the timing log %s: %s\n", path, std::strerror(errno));
         return nullptr;
     }
-    // Line by line, so that a reader sees each record as it is shown.
-    std::setvbuf(file, nullptr, _IOLBF, 0);
     return std::unique_ptr<TimingLog>(new TimingLog(file));
 }
 
@@ -29,4 +27,9 @@ void TimingLog::Shown(const char* kind, ChangeTime changedAt)
 {
     auto waited = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - changedAt);
     std::fprintf(m_file, "%s %lld\n", kind, static_cast<long long>(waited.count()));
+}
+
+void TimingLog::Flush()
+{
+    std::fflush(m_file);
 }

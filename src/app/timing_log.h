@@ -19,6 +19,9 @@ public:
     ~TimingLog();
 
     void Shown(const char* kind, ChangeTime changedAt);
+    // What was shown reaches the file: once per take, not once per record,
+    // so that the log costs the program a write per take.
+    void Flush();
 
 private:
     explicit TimingLog(std::FILE* file) : m_file(file) {}

@@ -17,7 +17,7 @@ void RecordInbox::Add(Arrival arrival)
     m_waiting.push_back(std::move(arrival));
     // Woken under the lock, so that no wake can follow Close(). Woken again
     // when a batch is full, in case the take was put off for a flood.
-    if ((m_waiting.size() == 1 || m_waiting.size() == kFloodBatch) && m_wake)
+    if (((m_waiting.size() == 1 && !m_comingBack) || m_waiting.size() == kFloodBatch) && m_wake)
         m_wake();
 }
 
@@ -26,8 +26,21 @@ std::vector<RecordInbox::Arrival> RecordInbox::Take(std::chrono::steady_clock::t
     m_lastTake = now;
     std::vector<Arrival> taken;
     std::lock_guard<std::mutex> lock(m_mutex);
+    m_comingBack = false;
     taken.swap(m_waiting);
     return taken;
+}
+
+bool RecordInbox::Flooded(std::chrono::steady_clock::time_point now) const
+{
+    return m_changesSeen == kFloodChanges && now - m_changes[m_nextChange] <= kFloodWindow;
+}
+
+std::chrono::milliseconds RecordInbox::ComeBackIn(std::chrono::steady_clock::time_point now)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_comingBack = !m_closed && Flooded(now);
+    return m_comingBack ? kFloodTakeInterval : std::chrono::milliseconds(0);
 }
 
 std::chrono::milliseconds RecordInbox::WaitBeforeTaking(std::chrono::steady_clock::time_point now) const
@@ -35,8 +48,7 @@ std::chrono::milliseconds RecordInbox::WaitBeforeTaking(std::chrono::steady_cloc
     std::chrono::milliseconds interval = kTakeInterval;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        const bool flood = m_changesSeen == kFloodChanges && now - m_changes[m_nextChange] <= kFloodWindow;
-        if (flood && m_waiting.size() < kFloodBatch)
+        if (Flooded(now) && m_waiting.size() < kFloodBatch)
             interval = kFloodTakeInterval;
     }
     auto since = now - m_lastTake;

@@ -58,10 +58,18 @@ public:
     static constexpr std::size_t kFloodBatch = 256;
     std::chrono::milliseconds WaitBeforeTaking(std::chrono::steady_clock::time_point now) const;
 
+    // Asked after a take: while a flood goes on, when the GUI thread is to
+    // come back by itself, and until it does, records that start to wait
+    // do not wake it (only a full batch does). A wake per take, to learn
+    // what the flood's pace already said, cost as much as the take itself.
+    // Zero once the flood is over: records wake it again.
+    std::chrono::milliseconds ComeBackIn(std::chrono::steady_clock::time_point now);
+
     void Close();
 
 private:
     void Add(Arrival arrival);
+    bool Flooded(std::chrono::steady_clock::time_point now) const;  // under m_mutex
 
     mutable std::mutex m_mutex;
     std::vector<Arrival> m_waiting;
@@ -72,6 +80,7 @@ private:
     std::size_t m_nextChange = 0;
     std::size_t m_changesSeen = 0;
     std::chrono::steady_clock::time_point m_lastTake;  // GUI thread only
+    bool m_comingBack = false;
     bool m_closed = false;
     std::function<void()> m_wake;
 };

@@ -94,6 +94,11 @@ struct SaidMessage
 
 constexpr guint kSaidFor = 1500;  // ms: long enough to be heard, at worst after a little queueing
 
+// The take-back waiting for an object's message, kept on the object: a new
+// message on it puts the take-back off rather than adding one, so that a
+// count said every second wakes the program once, after the last.
+constexpr char kTakeBackKey[] = "quillory-take-back";
+
 gboolean TakeBackDescription(gpointer data)
 {
     auto* said = static_cast<SaidMessage*>(data);
@@ -101,6 +106,7 @@ gboolean TakeBackDescription(gpointer data)
     {
         // The program gives none of its focusable controls a description of
         // its own: none is put back, and an empty one is never spoken.
+        g_object_set_data(G_OBJECT(accessible), kTakeBackKey, nullptr);
         const gchar* now = atk_object_get_description(accessible);
         if (now && said->message == now)
             atk_object_set_description(accessible, "");
@@ -251,7 +257,10 @@ void Announce(wxWindow* window, const wxString& message)
         auto* pending = new SaidMessage;
         g_weak_ref_init(&pending->object, accessible);
         pending->message = said;
-        g_timeout_add_full(G_PRIORITY_DEFAULT, kSaidFor, TakeBackDescription, pending, ForgetSaid);
+        if (guint waiting = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(accessible), kTakeBackKey)))
+            g_source_remove(waiting);
+        guint id = g_timeout_add_full(G_PRIORITY_DEFAULT, kSaidFor, TakeBackDescription, pending, ForgetSaid);
+        g_object_set_data(G_OBJECT(accessible), kTakeBackKey, GUINT_TO_POINTER(id));
     }
     if (tab)
         g_object_unref(tab);

@@ -122,19 +122,25 @@ wxString RecordBrowser::SpokenCurrent() const
 
 void RecordBrowser::SayCount()
 {
-    // A burst is said as its first record and then as its count once a
-    // second, the last count always: enough to follow it, never a flood.
-    auto since = std::chrono::steady_clock::now() - m_countSaid;
-    if (since < kCountSaidEvery)
+    // A burst is said as its first record and then as its count about once
+    // a second, the last count always: enough to follow it, never a flood.
+    // Said when records come, not by a clock of its own: a flood's records
+    // come once a second, and a second clock beside them woke the program
+    // once more a second. The clock only makes sure of the last count.
+    auto now = std::chrono::steady_clock::now();
+    auto since = now - m_countSaid;
+    if (since < kCountSaidEvery - kCountSaidEarly)
     {
         if (!m_sayCountTimer)
             m_sayCountTimer = std::make_unique<CallbackTimer>([this] { SayCount(); });
         if (!m_sayCountTimer->IsRunning())
-            m_sayCountTimer->StartOnce(
-                static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(kCountSaidEvery - since).count()));
+            m_sayCountTimer->StartOnce(static_cast<int>(
+                std::chrono::ceil<std::chrono::milliseconds>(2 * kCountSaidEvery - since).count()));
         return;
     }
-    m_countSaid = std::chrono::steady_clock::now();
+    if (m_sayCountTimer)
+        m_sayCountTimer->Stop();
+    m_countSaid = now;
     Announce(m_parent, AsciiLabel(std::to_string(m_setup.count()) + " " + m_setup.what));
 }
 

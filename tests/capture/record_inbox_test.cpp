@@ -132,3 +132,30 @@ TEST(RecordInbox, AFloodOfChangesIsTakenOnceASecondAndAPauseEndsIt)
     add(0, at);
     EXPECT_EQ(inbox.WaitBeforeTaking(at + milliseconds(11)), milliseconds(0));
 }
+
+TEST(RecordInbox, DuringAFloodTheWindowComesBackByItselfAndIsNotWoken)
+{
+    int wakes = 0;
+    RecordInbox inbox([&] { ++wakes; });
+    using namespace std::chrono;
+    steady_clock::time_point at = steady_clock::now();
+    for (int i = 0; i < 20; ++i)
+        inbox.AddText(MakeSharedText(std::to_string(i)), at += milliseconds(50));
+    inbox.Take(at);
+    ASSERT_EQ(inbox.ComeBackIn(at), RecordInbox::kFloodTakeInterval);
+    wakes = 0;
+    for (int i = 0; i < 20; ++i)
+        inbox.AddText(MakeSharedText(std::to_string(i)), at += milliseconds(50));
+    EXPECT_EQ(wakes, 0);
+    for (std::size_t i = 20; i < RecordInbox::kFloodBatch; ++i)
+        inbox.AddText(MakeSharedText(std::to_string(i)), at);
+    EXPECT_EQ(wakes, 1) << "a full batch still wakes it";
+
+    // The take after the flood finds none in the last second: records wake it again.
+    EXPECT_EQ(inbox.Take(at).size(), RecordInbox::kFloodBatch);
+    at += milliseconds(1100);
+    inbox.Take(at);
+    EXPECT_EQ(inbox.ComeBackIn(at), milliseconds(0));
+    inbox.AddText(MakeSharedText("by hand"), at);
+    EXPECT_EQ(wakes, 2);
+}
