@@ -58,11 +58,10 @@ public:
     static constexpr std::size_t kFloodBatch = 256;
     std::chrono::milliseconds WaitBeforeTaking(std::chrono::steady_clock::time_point now) const;
 
-    // Asked after a take: while a flood goes on, when the GUI thread is to
-    // come back by itself, and until it does, records that start to wait
-    // do not wake it (only a full batch does). A wake per take, to learn
-    // what the flood's pace already said, cost as much as the take itself.
-    // Zero once the flood is over: records wake it again.
+    // Asked after a take. While a flood goes on: when the GUI thread is to
+    // come back by itself; until it does, records that start to wait do not
+    // wake it (a full batch still does), as a wake per take cost about as
+    // much as the take. Zero once the flood is over: records wake it again.
     std::chrono::milliseconds ComeBackIn(std::chrono::steady_clock::time_point now);
 
     void Close();

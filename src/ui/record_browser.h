@@ -80,15 +80,15 @@ public:
     // screen reader hears the new count, at most once a second.
     void RecordsAdded() { m_countRefresh.Request(); }
 
+    // The index of the record on view; nullopt before the first "Next >>".
+    std::optional<std::size_t> Current() const;
+
+private:
     static constexpr std::chrono::milliseconds kCountSaidEvery{1000};
     // Records taken once a second may come a little less than a second
     // after the last were said.
     static constexpr std::chrono::milliseconds kCountSaidEarly{50};
 
-    // The index of the record on view; nullopt before the first "Next >>".
-    std::optional<std::size_t> Current() const;
-
-private:
     void Show();
     void SayCount();
     std::string PositionText() const;
